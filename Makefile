@@ -1,0 +1,43 @@
+# Thin front door: `make run` plays the demo game, `make test` builds with the sanitizers and runs
+# the whole suite (unit, end-to-end and fuzz smoke runs). Everything else is CMake.
+JOBS    ?= $(shell nproc)
+RELEASE ?= build
+ASAN    ?= build-asan
+FUZZ    ?= build-fuzz
+GAME    ?= $(RELEASE)/demo/game
+
+.PHONY: deps run build demo test unit fuzz bench format clean
+
+deps:
+	@./scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(RELEASE) -j $(JOBS)
+
+demo: build
+	cmake --build $(RELEASE) --target demo_game -j $(JOBS)
+
+run: demo
+	$(RELEASE)/src/quillwork $(GAME)
+
+unit: deps
+	cmake -S . -B $(ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQW_SANITIZE=ON -DQW_BENCH=OFF
+	cmake --build $(ASAN) -j $(JOBS)
+	cd $(ASAN) && ctest --output-on-failure -j $(JOBS)
+
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQW_FUZZ=ON
+	cmake --build $(FUZZ) -j $(JOBS)
+	cd $(FUZZ) && ctest --output-on-failure -j $(JOBS)
+
+test: unit fuzz
+
+bench: build
+	@for b in $(RELEASE)/bench/bench_*; do echo "== $$b"; $$b; done
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(RELEASE) $(ASAN) $(FUZZ)
