@@ -4,6 +4,7 @@
 //
 // This is the core (creation and pixel access); the drawing operations are added beside it.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
