@@ -18,12 +18,21 @@ endif()
 # sources and compiled into the game's code page, so string literals hold the bytes the game
 # data uses. Clang only knows UTF-8; the fuzz build (clang) keeps UTF-8 literals, which does not
 # matter to the parsers it exercises.
+#
+# Only the engine and its tests are compiled this way (`qw_game_text`); tools and benchmarks keep
+# UTF-8 literals. A standard header that holds a character outside the code page cannot be
+# included there: <chrono> is one (its "µs" suffix), so engine code uses platform::Clock.
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
-    add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-fexec-charset=${QW_CODEPAGE}>)
     set(QW_LITERALS_IN_CODEPAGE ON)
 else()
     set(QW_LITERALS_IN_CODEPAGE OFF)
 endif()
+function(qw_game_text target)
+    if(QW_LITERALS_IN_CODEPAGE)
+        target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-fexec-charset=${QW_CODEPAGE}>)
+        target_compile_definitions(${target} PRIVATE QW_LITERALS_IN_CODEPAGE=1)
+    endif()
+endfunction()
 if(QW_CODEPAGE STREQUAL "GBK")
     add_compile_definitions(QW_CODEPAGE_GBK=1)
 endif()

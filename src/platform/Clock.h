@@ -1,0 +1,43 @@
+#pragma once
+// Millisecond time for frame pacing and waits. The system clock is monotonic; the virtual clock
+// of headless runs moves only when told to, so runs are repeatable.
+
+#include <cstdint>
+
+namespace qw::platform {
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    // Milliseconds since an arbitrary start, wrapping like a 32-bit counter.
+    virtual uint32_t NowMs() const = 0;
+    virtual void SleepMs(uint32_t ms) = 0;
+};
+
+class SystemClock final : public Clock {
+public:
+    SystemClock();
+    uint32_t NowMs() const override;
+    void SleepMs(uint32_t ms) override;
+
+private:
+    int64_t startNs_;
+};
+
+class VirtualClock final : public Clock {
+public:
+    uint32_t NowMs() const override { return now_; }
+    // Sleeping advances virtual time, so waits end as they would in real time.
+    void SleepMs(uint32_t ms) override { now_ += ms; }
+    void Advance(uint32_t ms) { now_ += ms; }
+
+private:
+    uint32_t now_ = 1000;
+};
+
+// The process clock the engine reads (the system clock until a virtual one is installed).
+Clock& GetClock();
+void SetClock(Clock* clock); // null restores the system clock
+inline uint32_t NowMs() { return GetClock().NowMs(); }
+
+} // namespace qw::platform
