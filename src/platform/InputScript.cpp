@@ -140,7 +140,10 @@ void InputScript::Apply(int tick, InputOverlay& overlay) const {
         if (a.tick != tick) continue;
         switch (a.kind) {
         case Action::Kind::Key: overlay.keys[static_cast<size_t>(a.key)] = a.down; break;
-        case Action::Kind::Move: overlay.mouse = std::make_pair(a.x, a.y); break;
+        case Action::Kind::Move:
+            overlay.mouse = std::make_pair(a.x, a.y);
+            ++overlay.mouseMoves;
+            break;
         case Action::Kind::Wheel: overlay.events.push_back({OverlayEvent::Type::Wheel, a.value}); break;
         case Action::Kind::Char:
             for (char c : a.text)

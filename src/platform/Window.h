@@ -55,6 +55,13 @@ enum class SystemCursor {
 
 using CursorHandle = std::shared_ptr<void>; // null: no cursor
 
+// A decoded cursor picture: 0xAARRGGBB pixels, top row first, and its hot spot.
+struct CursorImage {
+    int width = 0, height = 0;
+    int hotX = 0, hotY = 0;
+    std::vector<uint32_t> pixels;
+};
+
 struct WindowConfig {
     std::string caption;      // game code page
     int x = 0, y = 0;         // outer top-left in windowed mode
@@ -98,8 +105,8 @@ public:
                          const std::vector<Rect>* rects) = 0;
 
     virtual CursorHandle LoadSystemCursor(SystemCursor cursor) = 0;
-    // A ".cur" or ".ani" file; null when it cannot be decoded.
-    virtual CursorHandle LoadCursorFile(const std::vector<uint8_t>& data) = 0;
+    // Null when the window system cannot make the cursor.
+    virtual CursorHandle LoadCursorImage(const CursorImage& image) = 0;
     virtual void SetCursor(const CursorHandle& cursor) = 0;
 
     // Scripted input laid over the real devices.

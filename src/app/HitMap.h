@@ -1,0 +1,19 @@
+#pragma once
+// Hit maps: Windows bitmap files holding an 8-bit palette picture of exactly 800 × 600 (or
+// −600, top-down) pixels whose values number the clickable regions of a screen.
+
+#include <optional>
+#include <vector>
+
+#include "common/Bytes.h"
+
+namespace qw {
+
+inline constexpr int kHitMapWidth = 800;
+inline constexpr int kHitMapHeight = 600;
+
+// The 800 × 600 region numbers, top row first, or nullopt for any other shape. The pixels are
+// read from offset 1078 (file header, information header and a 256-entry palette).
+std::optional<std::vector<uint8_t>> DecodeHitMap(ByteSpan file);
+
+} // namespace qw
