@@ -192,7 +192,28 @@ bool ArchiveTable::InBounds(int index) const {
 
 int ArchiveTable::Find(std::string_view key) const {
     int index = FindBinary(key);
-    return index >= 0 ? index : FindLinear(key);
+    if (index >= 0) return index;
+    if (order_ == Order::Unknown) CheckOrder();
+    if (order_ == Order::Lookup) return -1;
+    auto it = byFoldedName_.find(FoldMemberName(key));
+    return it == byFoldedName_.end() ? -1 : it->second;
+}
+
+void ArchiveTable::CheckOrder() const {
+    AddExecLog("ArchiveTable::CheckOrder");
+    // In lookup order when every name can be read and each sorts strictly after the one before.
+    bool sorted = true;
+    std::optional<std::string_view> previous;
+    for (int i = 0; i < layout_.count && sorted; ++i) {
+        auto name = Name(i);
+        sorted = name && (!previous || CompareMemberNames(*previous, *name) < 0);
+        previous = name;
+    }
+    order_ = sorted ? Order::Lookup : Order::Other;
+    if (sorted) return;
+    byFoldedName_.reserve(static_cast<size_t>(layout_.count));
+    for (int i = 0; i < layout_.count; ++i)
+        if (auto name = Name(i)) byFoldedName_.emplace(FoldMemberName(*name), i); // first wins
 }
 
 int ArchiveTable::FindBinary(std::string_view key) const {

@@ -15,7 +15,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "common/Bytes.h"
 
@@ -77,7 +79,10 @@ public:
     bool InBounds(int index) const;
 
     // Index of the entry named `key` (case ignored), or -1: a binary search in the table's lookup
-    // order, then, when that misses, a linear scan so tables sorted some other way still work.
+    // order; when that misses, the first entry of that name in table order, so tables sorted some
+    // other way still work. The first miss checks the table's order once: for a table in lookup
+    // order a miss is final, for any other a hash index of the names is built and used from then
+    // on (same result as a linear scan, without its cost).
     int Find(std::string_view key) const;
     int FindBinary(std::string_view key) const;
     int FindLinear(std::string_view key) const;
@@ -87,10 +92,17 @@ private:
         return entries_.data() + static_cast<size_t>(index) * ArchiveEntrySize(layout_.format);
     }
 
+    void CheckOrder() const;
+
     ArchiveLayout layout_;
     uint64_t fileSize_ = 0;
     Bytes entries_;
     Bytes names_; // FJSYS name block
+
+    // Built on the first miss of the binary search (see Find).
+    enum class Order { Unknown, Lookup, Other };
+    mutable Order order_ = Order::Unknown;
+    mutable std::unordered_map<std::string, int> byFoldedName_;
 };
 
 } // namespace qw
