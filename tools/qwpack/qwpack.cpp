@@ -29,12 +29,13 @@ constexpr const char* kUsage =
 constexpr const char* kHelp =
     "\n"
     "create   Writes ARCHIVE from the given files. A DIR adds the regular files directly in it\n"
-    "         (subdirectories are not entered). Each member is named after its file name, with\n"
-    "         its extension; UTF-8 file names are stored in the game's code page. Names must be\n"
-    "         unique when case is ignored, and fit the format: at most 12 bytes for sm2mpx10\n"
-    "         (whose 32-bit offsets also limit the archive to 4 GiB), at most 19 for mgcfile, any\n"
-    "         length for fjsys. The table is sorted in the engine's lookup order. The archive is\n"
-    "         written to ARCHIVE.tmp and renamed into place when complete.\n"
+    "         (subdirectories are not entered; ARCHIVE itself is skipped). Each member is named\n"
+    "         after its file name, with its extension; UTF-8 file names are stored in the game's\n"
+    "         code page. Names must be unique when case is ignored, and fit the format: at most\n"
+    "         12 bytes for sm2mpx10 (whose 32-bit offsets also limit the archive to 4 GiB), at\n"
+    "         most 19 for mgcfile, any length for fjsys. The table is sorted in the engine's\n"
+    "         lookup order. The archive is written to ARCHIVE.tmp and renamed into place when\n"
+    "         complete.\n"
     "list     Prints one line per member, in table order: name, offset, size (tab-separated;\n"
     "         names in UTF-8).\n"
     "extract  Writes the members (or only the NAMEs, found with case ignored) into DIR, which is\n"
@@ -154,6 +155,8 @@ int Create(const std::vector<std::string>& args) {
             for (const auto& n : names) {
                 std::error_code ec;
                 if (!std::filesystem::is_regular_file(dir + n, ec)) continue;
+                // An archive rebuilt inside its own input directory does not pack itself.
+                if (std::filesystem::equivalent(dir + n, archive, ec)) continue;
                 if (!AddFile(dir + n, n, inputs, error)) return Fail(error);
             }
             break;

@@ -47,6 +47,12 @@ for fmt in sm2mpx10 mgcfile fjsys; do
     grep -q 'no such member' "$WORK/err.txt" || fail "$fmt: missing member message"
 done
 
+# Rebuilding an archive inside its own input directory does not pack the old archive.
+cp -r "$WORK/in2" "$WORK/self"
+"$QWPACK" create --format fjsys "$WORK/self/SELF.ARC" "$WORK/self" || fail "create in own directory"
+"$QWPACK" create --format fjsys "$WORK/self/SELF.ARC" "$WORK/self" || fail "rebuild in own directory"
+"$QWPACK" list "$WORK/self/SELF.ARC" | grep -q SELF.ARC && fail "archive packed itself"
+
 # Names that do not fit a format are refused with a clear message, and nothing is written.
 printf 'x' > "$WORK/in2/THIRTEEN.DAT1"
 "$QWPACK" create --format sm2mpx10 "$WORK/long.arc" "$WORK/in2" 2> "$WORK/err.txt" && fail "13-byte name accepted"
