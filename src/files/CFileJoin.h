@@ -7,7 +7,8 @@
 // One member at a time is open for sequential reading (Open, ReadBytes, SeekEntry, Close).
 // Streaming readers (music, voice, movies) take their own file handle through the "Multi"
 // operations or OpenStream and read at the member's offset themselves; whole members are read
-// with ReadMember. Neither disturbs the member that is open.
+// with ReadMember. Neither disturbs the member that is open. A reader belongs to one thread
+// (the user-interface thread); other threads read only through the handles it gives out.
 
 #include <cstdint>
 #include <optional>
