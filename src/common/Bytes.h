@@ -73,7 +73,7 @@ inline std::optional<std::string_view> LoadFixedString(ByteSpan data, size_t off
 // A zero-terminated text starting at `offset`, which must end inside the buffer.
 inline std::optional<std::string_view> LoadCString(ByteSpan data, size_t offset) {
     if (offset >= data.size()) return std::nullopt;
-    auto s = LoadFixedString(data, offset, data.size() - offset);
+    std::optional<std::string_view> s = LoadFixedString(data, offset, data.size() - offset);
     if (!s || offset + s->size() >= data.size()) return std::nullopt; // no terminator
     return s;
 }
