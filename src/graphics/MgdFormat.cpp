@@ -15,16 +15,14 @@ std::optional<MgdHeader> ParseMgdHeader(ByteSpan file) {
 
 Bytes BuildMgdFile(uint16_t width, uint16_t height, MgdEncoding encoding, ByteSpan data,
                    std::span<const SpriteElement> elements, int elementWords) {
+    uint8_t header[kMgdHeaderSize] = {'Q', 'W', 'M', 'G', 'D'};
+    // The format number stays 0.
+    StoreLEUnchecked<uint16_t>(header + kMgdWidthOffset, width);
+    StoreLEUnchecked<uint16_t>(header + kMgdHeightOffset, height);
+    StoreLEUnchecked<uint16_t>(header + kMgdEncodingOffset, static_cast<uint16_t>(encoding));
+    StoreLEUnchecked<uint32_t>(header + kMgdDataSizeOffset, static_cast<uint32_t>(data.size()));
     ByteWriter w;
-    w.PutFixedString("QWMGD", kMgdFormatOffset);
-    w.Put<uint16_t>(0); // format number
-    w.PutZeros(kMgdWidthOffset - w.Size());
-    w.Put<uint16_t>(width);
-    w.Put<uint16_t>(height);
-    w.PutZeros(kMgdEncodingOffset - w.Size());
-    w.Put<uint16_t>(static_cast<uint16_t>(encoding));
-    w.PutZeros(kMgdDataSizeOffset - w.Size());
-    w.Put<uint32_t>(static_cast<uint32_t>(data.size()));
+    w.PutBytes(ByteSpan(header));
     w.PutBytes(data);
     w.PutZeros(kMgdSpareAfterData);
     w.Put<uint16_t>(static_cast<uint16_t>(elements.size()));
