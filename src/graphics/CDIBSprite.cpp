@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cinttypes>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -58,6 +59,46 @@ void CDIBSprite::MakeUniqueName() {
     char text[32];
     std::snprintf(text, sizeof text, "QW%08" PRIxPTR, reinterpret_cast<uintptr_t>(this));
     name_ = text;
+}
+
+namespace {
+
+// The quad an element index outside the table gives: every corner lies far above and left of
+// any surface, so the quad draws nothing.
+VertexQuad& NowhereQuad(VertexQuad& quad, uint32_t colour) {
+    for (QuadCorner& c : quad.corner)
+        c = {INT16_MIN, INT16_MIN, 0};
+    for (QuadSource& s : quad.source)
+        s = {0, 0};
+    quad.colour = colour;
+    return quad;
+}
+
+} // namespace
+
+VertexQuad& CDIBSprite::SetVertex(VertexQuad& quad, int index, int x, int y, uint32_t colour) {
+    AddExecLog("CDIBSprite::SetVertex");
+    const SpriteElement* e = GetElement(index);
+    if (!e) return NowhereQuad(quad, colour);
+    return CDIBImage::SetVertex(quad, x, y, e->x, e->y, e->w, e->h, colour);
+}
+
+VertexQuad& CDIBSprite::SetStretchVertex(VertexQuad& quad, int index, int x, int y, int w, int h,
+                                         uint32_t colour) {
+    AddExecLog("CDIBSprite::SetStretchVertex");
+    const SpriteElement* e = GetElement(index);
+    if (!e) return NowhereQuad(quad, colour);
+    const auto i16 = [](int v) { return static_cast<int16_t>(v); };
+    quad.corner[0] = {i16(x), i16(y), 0};
+    quad.corner[1] = {i16(x + w - 1), i16(y), 0};
+    quad.corner[2] = {i16(x + w - 1), i16(y + h - 1), 0};
+    quad.corner[3] = {i16(x), i16(y + h - 1), 0};
+    quad.source[0] = {e->x, e->y};
+    quad.source[1] = {i16(e->x + e->w - 1), e->y};
+    quad.source[2] = {i16(e->x + e->w - 1), i16(e->y + e->h - 1)};
+    quad.source[3] = {e->x, i16(e->y + e->h - 1)};
+    quad.colour = colour;
+    return quad;
 }
 
 const SpriteElement* CDIBSprite::GetElement(int index) const {

@@ -44,6 +44,14 @@ public:
     // the file; refuses `words` ≤ 3.
     bool InitSprtInfo(int count, int words);
 
+    using CDIBImage::SetStretchVertex;
+    using CDIBImage::SetVertex;
+    // An unscaled copy of element `index` to (x, y).
+    VertexQuad& SetVertex(VertexQuad& quad, int index, int x, int y, uint32_t colour);
+    // Element `index` stretched onto the w × h rectangle at (x, y).
+    VertexQuad& SetStretchVertex(VertexQuad& quad, int index, int x, int y, int w, int h,
+                                 uint32_t colour);
+
     // Names a picture made in memory "QW" followed by its address in hex.
     void MakeUniqueName();
     void SetName(std::string_view name) { name_.assign(name); }
