@@ -117,22 +117,27 @@ TEST(SpriteDecode, PngColourTypesAndDepths) {
         const char* what;
         int depth, colorType, palette;
         Bytes rows;
+        bool interlaced;
         std::vector<uint32_t> expected; // empty: refused
     } cases[] = {
-        {"palette", 8, 3, 4, {0, 1, 2}, {}},
-        {"gray", 8, 0, 0, {0, 0x40, 0x80}, {0x00404040, 0x00808080}},
-        {"gray 2-bit", 2, 0, 0, {0, 0xC0}, {0x00FFFFFF, 0x00000000}},
-        {"gray+alpha", 8, 4, 0, {0, 0x40, 0x11, 0x80, 0x22}, {0x11404040, 0x22808080}},
+        {"palette", 8, 3, 4, {0, 1, 2}, false, {}},
+        {"gray", 8, 0, 0, {0, 0x40, 0x80}, false, {0x00404040, 0x00808080}},
+        {"gray 2-bit", 2, 0, 0, {0, 0xC0}, false, {0x00FFFFFF, 0x00000000}},
+        {"gray+alpha", 8, 4, 0, {0, 0x40, 0x11, 0x80, 0x22}, false, {0x11404040, 0x22808080}},
+        // Adam7 on two pixels: pass 1 holds the first, pass 6 the second.
+        {"interlaced rgb", 8, 2, 0, {0, 1, 2, 3, 0, 4, 5, 6}, true, {0x00010203, 0x00040506}},
         {"rgba 16-bit",
          16,
          6,
          0,
          {0, 0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xDE, 0xF0, 1, 2, 3, 4, 5, 6, 7, 8},
+         false,
          {0xDE12569A, 0x07010305}},
     };
     for (const auto& c : cases) {
         CDIBSprite s;
-        const Bytes png = test::MakePngStream(2, 1, c.depth, c.colorType, c.rows, c.palette);
+        const Bytes png =
+            test::MakePngStream(2, 1, c.depth, c.colorType, c.rows, c.palette, c.interlaced);
         const bool ok = s.Decode(MakeMgd(2, 1, MgdEncoding::Png, png));
         EXPECT_EQ(ok, !c.expected.empty()) << c.what;
         if (ok) {

@@ -59,16 +59,17 @@ inline void PutChunk(Bytes& out, const char* type, const Bytes& body) {
     PutBE32(out, Crc32(out.data() + start, out.size() - start));
 }
 
-// A PNG whose rows are `rows` (each already led by its filter byte), compressed as stored
-// deflate blocks. `palette` adds a PLTE chunk of that many grey entries.
+// A PNG whose rows are `rows` (each already led by its filter byte; for an interlaced picture
+// the rows of its passes), compressed as stored deflate blocks. `palette` adds a PLTE chunk of
+// that many grey entries.
 inline Bytes MakePngStream(uint32_t width, uint32_t height, int depth, int colorType,
-                           const Bytes& rows, int palette = 0) {
+                           const Bytes& rows, int palette = 0, bool interlaced = false) {
     Bytes out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     Bytes ihdr;
     PutBE32(ihdr, width);
     PutBE32(ihdr, height);
-    ihdr.insert(ihdr.end(),
-                {static_cast<uint8_t>(depth), static_cast<uint8_t>(colorType), 0, 0, 0});
+    ihdr.insert(ihdr.end(), {static_cast<uint8_t>(depth), static_cast<uint8_t>(colorType), 0, 0,
+                             static_cast<uint8_t>(interlaced ? 1 : 0)});
     PutChunk(out, "IHDR", ihdr);
     if (palette) {
         Bytes plte;
