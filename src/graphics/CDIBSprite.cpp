@@ -1,0 +1,219 @@
+#include "graphics/CDIBSprite.h"
+
+#include <bit>
+#include <cinttypes>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "app/ExecLog.h"
+#include "files/MemberSource.h"
+#include "graphics/MgdRunLength.h"
+#include "graphics/PngCodec.h"
+
+namespace qw {
+
+// Raw picture data and the pixel words share one byte order: B, G, R, A.
+static_assert(std::endian::native == std::endian::little, "pixel words are stored little-endian");
+
+CDIBSprite::~CDIBSprite() {
+    CDIBSprite::Release();
+}
+
+void CDIBSprite::Release() {
+    AddExecLog("CDIBSprite::Release");
+    std::vector<SpriteElement>().swap(elements_);
+    elementWords_ = 0;
+}
+
+bool CDIBSprite::Create(int width, int height) {
+    AddExecLog("CDIBSprite::Create");
+    if (!CDIBImage::Create(width, height)) return false;
+    if (!InitSprtInfo(1, 4)) return false;
+    elements_[0] = {0, 0, static_cast<int16_t>(width), static_cast<int16_t>(height), 0, 0};
+    return true;
+}
+
+const char* CDIBSprite::GetTypeName() const {
+    AddExecLog("CDIBSprite::GetTypeName");
+    return "CDIBSprite";
+}
+
+bool CDIBSprite::InitSprtInfo(int count, int words) {
+    AddExecLog("CDIBSprite::InitSprtInfo");
+    std::vector<SpriteElement>().swap(elements_);
+    elementWords_ = 0;
+    if (words <= 3 || count < 0) return false;
+    try {
+        elements_.resize(static_cast<size_t>(count));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    elementWords_ = words;
+    return true;
+}
+
+void CDIBSprite::MakeUniqueName() {
+    AddExecLog("CDIBSprite::MakeUniqueName");
+    char text[32];
+    std::snprintf(text, sizeof text, "QW%08" PRIxPTR, reinterpret_cast<uintptr_t>(this));
+    name_ = text;
+}
+
+namespace {
+
+// The quad an element index outside the table gives: every corner lies far above and left of
+// any surface, so the quad draws nothing.
+VertexQuad& NowhereQuad(VertexQuad& quad, uint32_t colour) {
+    for (QuadCorner& c : quad.corner)
+        c = {INT16_MIN, INT16_MIN, 0};
+    for (QuadSource& s : quad.source)
+        s = {0, 0};
+    quad.colour = colour;
+    return quad;
+}
+
+} // namespace
+
+VertexQuad& CDIBSprite::SetVertex(VertexQuad& quad, int index, int x, int y, uint32_t colour) {
+    AddExecLog("CDIBSprite::SetVertex");
+    const SpriteElement* e = GetElement(index);
+    if (!e) return NowhereQuad(quad, colour);
+    return CDIBImage::SetVertex(quad, x, y, e->x, e->y, e->w, e->h, colour);
+}
+
+VertexQuad& CDIBSprite::SetStretchVertex(VertexQuad& quad, int index, int x, int y, int w, int h,
+                                         uint32_t colour) {
+    AddExecLog("CDIBSprite::SetStretchVertex");
+    const SpriteElement* e = GetElement(index);
+    if (!e) return NowhereQuad(quad, colour);
+    const auto i16 = [](int v) { return static_cast<int16_t>(v); };
+    quad.corner[0] = {i16(x), i16(y), 0};
+    quad.corner[1] = {i16(x + w - 1), i16(y), 0};
+    quad.corner[2] = {i16(x + w - 1), i16(y + h - 1), 0};
+    quad.corner[3] = {i16(x), i16(y + h - 1), 0};
+    quad.source[0] = {e->x, e->y};
+    quad.source[1] = {i16(e->x + e->w - 1), e->y};
+    quad.source[2] = {i16(e->x + e->w - 1), i16(e->y + e->h - 1)};
+    quad.source[3] = {e->x, i16(e->y + e->h - 1)};
+    quad.colour = colour;
+    return quad;
+}
+
+const SpriteElement* CDIBSprite::GetElement(int index) const {
+    if (index < 0 || index >= GetElementCount()) return nullptr;
+    return &elements_[static_cast<size_t>(index)];
+}
+
+SpriteElement* CDIBSprite::GetElementForWrite(int index) {
+    if (index < 0 || index >= GetElementCount()) return nullptr;
+    return &elements_[static_cast<size_t>(index)];
+}
+
+bool CDIBSprite::Fail(const char* text) {
+    AddExecLog(text);
+    lastError_ = text;
+    return false;
+}
+
+bool CDIBSprite::Read(IMemberSource* archive, std::string_view name) {
+    AddExecLog("CDIBSprite::Read");
+    name_.assign(name);
+    std::optional<Bytes> file;
+    try {
+        if (archive) file = archive->ReadMember(name);
+    } catch (const std::bad_alloc&) {
+        return Fail("メモリ確保失敗");
+    }
+    if (!file) return Fail("オープンエラー");
+    return Decode(*file);
+}
+
+bool CDIBSprite::Decode(ByteSpan file) {
+    AddExecLog("CDIBSprite::Decode");
+    lastError_ = nullptr;
+    // A file too short to hold the header cannot be any known layout.
+    const std::optional<MgdHeader> header = ParseMgdHeader(file);
+    if (!header || IsRefusedMgdFormat(header->format)) return Fail("フォーマットエラー");
+    // Zero sizes and sizes beyond what a surface can hold are refused here.
+    if (!Create(header->width, header->height)) return Fail("イメージ作成失敗");
+    const std::optional<size_t> end = DecodeMain(file, *header);
+    if (!end) return Fail("デコード失敗");
+    return ReadElementTable(file, *end);
+}
+
+bool CDIBSprite::ReadElementTable(ByteSpan file, size_t position) {
+    // A table that is missing, cut short, or not of 4 or 6 words per element is refused.
+    const size_t at = position + kMgdSpareAfterData;
+    const auto count = LoadLE<uint16_t>(file, at);
+    const auto words = LoadLE<uint16_t>(file, at + 2);
+    if (!count || !words || (*words != 4 && *words != 6)) return Fail("スプライト要素数エラー");
+    const size_t table = at + 4;
+    if (!FitsIn(file.size(), table, size_t{*count} * *words * 2))
+        return Fail("スプライト要素数エラー");
+    if (!InitSprtInfo(*count, *words)) return Fail("メモリ確保失敗");
+    const uint8_t* p = file.data() + table;
+    for (SpriteElement& e : elements_) {
+        int16_t v[6] = {};
+        for (int i = 0; i < *words; ++i, p += 2)
+            v[i] = LoadLEUnchecked<int16_t>(p);
+        e = {v[0], v[1], v[2], v[3], v[4], v[5]};
+    }
+    return true;
+}
+
+std::optional<size_t> CDIBSprite::DecodeMain(ByteSpan file, const MgdHeader& header) {
+    AddExecLog("CDIBSprite::DecodeMain");
+    if (file.size() < kMgdHeaderSize) return std::nullopt;
+    // The run-length and PNG decoders may read up to the end of the file: the element table
+    // follows wherever their data ends.
+    const ByteSpan data = file.subspan(kMgdHeaderSize);
+    std::optional<size_t> used;
+    switch (static_cast<MgdEncoding>(header.encoding)) {
+    case MgdEncoding::Raw:
+        if (!DecodeNone(data, header)) return std::nullopt;
+        return kMgdHeaderSize + size_t{header.dataSize};
+    case MgdEncoding::RunLength:
+        used = DecodeSGD(data);
+        break;
+    case MgdEncoding::Png:
+        used = DecodePNG(data);
+        break;
+    default: // unknown encodings leave the picture blank
+        return kMgdHeaderSize;
+    }
+    if (!used) return std::nullopt;
+    return kMgdHeaderSize + *used;
+}
+
+bool CDIBSprite::DecodeNone(ByteSpan data, const MgdHeader& header) {
+    AddExecLog("CDIBSprite::DecodeNone");
+    // The block must hold every pixel; bytes beyond the last pixel are ignored.
+    const size_t need = GetByteSize();
+    if (header.dataSize < need || data.size() < need) return false;
+    std::memcpy(GetPixels(), data.data(), need);
+    return true;
+}
+
+std::optional<size_t> CDIBSprite::DecodeSGD(ByteSpan data) {
+    AddExecLog("CDIBSprite::DecodeSGD");
+    return ExecDecodeSGD(data);
+}
+
+std::optional<size_t> CDIBSprite::ExecDecodeSGD(ByteSpan data) {
+    AddExecLog("CDIBSprite::ExecDecodeSGD");
+    return DecodeRunLengthPlanes(data, GetPixels(), GetByteSize() / 4);
+}
+
+std::optional<size_t> CDIBSprite::DecodePNG(ByteSpan data) {
+    AddExecLog("CDIBSprite::DecodePNG");
+    return ExecDecodePNG(data);
+}
+
+std::optional<size_t> CDIBSprite::ExecDecodePNG(ByteSpan data) {
+    AddExecLog("CDIBSprite::ExecDecodePNG");
+    return DecodePng(data, GetPixels(), GetWidth(), GetHeight());
+}
+
+} // namespace qw

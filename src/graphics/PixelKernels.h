@@ -1,0 +1,49 @@
+#pragma once
+// Span kernels: the hot per-pixel rules applied to runs of pixels. There is one table per
+// instruction set — the scalar reference (PixelRules.h applied pixel by pixel), SSE2 (the x86-64
+// baseline) and AVX2 — and every table gives the same bytes. The renderer uses the best table
+// the processor offers, chosen once; tests and benchmarks may switch tables.
+//
+// This header holds declarations only (no inline code), so the AVX2 source, which is compiled
+// for AVX2, shares nothing with the rest that could be emitted with AVX2 instructions.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace qw {
+
+struct PixelKernels {
+    const char* name;
+    void (*fill)(uint32_t* dst, size_t n, uint32_t colour);
+    // PixelRules.h's BltBlend, BltFast, Blend and Modulate over n pixels (dst and src may be the
+    // same run; other overlaps are not supported).
+    void (*bltBlend)(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour);
+    void (*bltFast)(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour);
+    void (*blend)(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour);
+    void (*modulate)(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour);
+    // Fade255 / FadeShift8 of a and b with level k (0..255); FadeToColour is Fade255 of src and
+    // one colour.
+    void (*fade255)(uint32_t* dst, const uint32_t* a, const uint32_t* b, size_t n, uint32_t k);
+    void (*fadeShift8)(uint32_t* dst, const uint32_t* a, const uint32_t* b, size_t n, uint32_t k);
+    void (*fadeToColour)(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour, uint32_t k);
+    // n samples of `src` (width × height, rows of `width` words) along a line: output i samples
+    // at u + i × du, v + i × dv (16.16). Bilinear where the 2 × 2 block lies inside the surface,
+    // the pixel as it is at the last column and row. Callers keep every position inside.
+    void (*bilinearRow)(uint32_t* out, const uint32_t* src, int width, int height, int32_t u,
+                        int32_t du, int32_t v, int32_t dv, size_t n);
+};
+
+enum class SimdLevel { Scalar, Sse2, Avx2 };
+
+const PixelKernels& ScalarPixelKernels();
+// Null when the build or the processor lacks the instruction set.
+const PixelKernels* Sse2PixelKernels();
+const PixelKernels* Avx2PixelKernels();
+
+// The table the renderer uses.
+const PixelKernels& ActivePixelKernels();
+SimdLevel GetSimdLevel();
+// Switches the renderer's table (tests, benchmarks). False, changing nothing, when unavailable.
+bool SetSimdLevel(SimdLevel level);
+
+} // namespace qw

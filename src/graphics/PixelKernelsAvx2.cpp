@@ -1,0 +1,253 @@
+// AVX2 span kernels: the SSE2 kernels' arithmetic on eight pixels at a time. This file alone is
+// compiled for AVX2 and its code runs only after the processor check (PixelKernels.cpp). It
+// defines nothing but internal functions and a constant table, and hands its tails to the SSE2
+// kernels, so no AVX2 instruction can leak into a shared inline function or run before the
+// check.
+
+#include "graphics/PixelKernels.h"
+
+#if defined(__x86_64__) && defined(__AVX2__)
+
+#include <immintrin.h>
+
+#include "graphics/PixelKernelsX86.h"
+
+namespace qw {
+
+namespace {
+
+inline __m256i Load(const uint32_t* p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+inline void Store(uint32_t* p, __m256i v) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+}
+
+inline __m256i Div255(__m256i x) {
+    return _mm256_srli_epi16(_mm256_mulhi_epu16(x, _mm256_set1_epi16(static_cast<short>(0x8081))),
+                             7);
+}
+
+inline __m256i SpreadAlpha(__m256i x) {
+    return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(x, 0xFF), 0xFF);
+}
+
+inline __m256i Widen(uint32_t colour) {
+    return _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(colour)),
+                                _mm256_setzero_si256());
+}
+
+inline __m256i AlphaBits() {
+    return _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+}
+
+inline int TransparentMask(__m256i s) {
+    const __m256i zero =
+        _mm256_cmpeq_epi32(_mm256_and_si256(s, AlphaBits()), _mm256_setzero_si256());
+    return _mm256_movemask_ps(_mm256_castsi256_ps(zero));
+}
+
+inline int OpaqueMask(__m256i s) {
+    const __m256i full = _mm256_cmpeq_epi32(_mm256_and_si256(s, AlphaBits()), AlphaBits());
+    return _mm256_movemask_ps(_mm256_castsi256_ps(full));
+}
+
+inline __m256i BltBlendHalf(__m256i t, __m256i d) {
+    const __m256i a = SpreadAlpha(t);
+    const __m256i ia = _mm256_sub_epi16(_mm256_set1_epi16(255), a);
+    return Div255(_mm256_add_epi16(_mm256_mullo_epi16(t, a), _mm256_mullo_epi16(d, ia)));
+}
+
+inline __m256i BlendHalf(__m256i t, __m256i d) {
+    const __m256i a = SpreadAlpha(t);
+    const __m256i ia = _mm256_sub_epi16(_mm256_set1_epi16(255), a);
+    return _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(d, ia), _mm256_mullo_epi16(t, a)),
+                             8);
+}
+
+void Fill(uint32_t* dst, size_t n, uint32_t colour) {
+    const __m256i c = _mm256_set1_epi32(static_cast<int>(colour));
+    size_t i = 0;
+    for (; i + 32 <= n; i += 32) {
+        Store(dst + i, c);
+        Store(dst + i + 8, c);
+        Store(dst + i + 16, c);
+        Store(dst + i + 24, c);
+    }
+    for (; i + 8 <= n; i += 8)
+        Store(dst + i, c);
+    sse2::Fill(dst + i, n - i, colour);
+}
+
+void BltBlend(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
+    if (colour == 0) return;
+    const bool white = colour == 0xFFFFFFFFu;
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i c = Widen(colour);
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i s = Load(src + i);
+        if (TransparentMask(s) == 0xFF) continue;
+        if (white && OpaqueMask(s) == 0xFF) {
+            Store(dst + i, s);
+            continue;
+        }
+        const __m256i d = Load(dst + i);
+        __m256i sl = _mm256_unpacklo_epi8(s, zero), sh = _mm256_unpackhi_epi8(s, zero);
+        if (!white) {
+            sl = Div255(_mm256_mullo_epi16(sl, c));
+            sh = Div255(_mm256_mullo_epi16(sh, c));
+        }
+        const __m256i lo = BltBlendHalf(sl, _mm256_unpacklo_epi8(d, zero));
+        const __m256i hi = BltBlendHalf(sh, _mm256_unpackhi_epi8(d, zero));
+        Store(dst + i, _mm256_packus_epi16(lo, hi));
+    }
+    sse2::BltBlend(dst + i, src + i, n - i, colour);
+}
+
+void BltFast(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i alpha = AlphaBits();
+    const __m256i c = Widen(colour);
+    const bool black = colour == 0;
+    const bool plain = (colour | 0xFF000000u) == 0xFFFFFFFFu;
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i s = Load(src + i);
+        const int clear = TransparentMask(s);
+        if (clear == 0xFF) continue;
+        __m256i t;
+        if (black) {
+            t = alpha;
+        } else if (plain) {
+            t = _mm256_or_si256(s, alpha);
+        } else {
+            const __m256i lo = Div255(_mm256_mullo_epi16(_mm256_unpacklo_epi8(s, zero), c));
+            const __m256i hi = Div255(_mm256_mullo_epi16(_mm256_unpackhi_epi8(s, zero), c));
+            t = _mm256_or_si256(_mm256_packus_epi16(lo, hi), alpha);
+        }
+        if (clear) {
+            const __m256i keep = _mm256_cmpeq_epi32(_mm256_and_si256(s, alpha), zero);
+            t = _mm256_blendv_epi8(t, Load(dst + i), keep);
+        }
+        Store(dst + i, t);
+    }
+    sse2::BltFast(dst + i, src + i, n - i, colour);
+}
+
+void Blend(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
+    const bool white = colour == 0xFFFFFFFFu;
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i c = Widen(colour);
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i s = Load(src + i);
+        const int clear = TransparentMask(s);
+        if (clear == 0xFF) continue;
+        const __m256i d = Load(dst + i);
+        __m256i sl = _mm256_unpacklo_epi8(s, zero), sh = _mm256_unpackhi_epi8(s, zero);
+        if (!white) {
+            sl = _mm256_srli_epi16(_mm256_mullo_epi16(sl, c), 8);
+            sh = _mm256_srli_epi16(_mm256_mullo_epi16(sh, c), 8);
+        }
+        const __m256i lo = BlendHalf(sl, _mm256_unpacklo_epi8(d, zero));
+        const __m256i hi = BlendHalf(sh, _mm256_unpackhi_epi8(d, zero));
+        __m256i out = _mm256_packus_epi16(lo, hi);
+        if (clear) {
+            const __m256i keep = _mm256_cmpeq_epi32(_mm256_and_si256(s, AlphaBits()), zero);
+            out = _mm256_blendv_epi8(out, d, keep);
+        }
+        Store(dst + i, out);
+    }
+    sse2::Blend(dst + i, src + i, n - i, colour);
+}
+
+void Modulate(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
+    const uint32_t rgb = colour & 0x00FFFFFFu;
+    if (rgb == 0) return Fill(dst, n, 0xFF000000u);
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i alpha = AlphaBits();
+    const __m256i c = Widen(colour | 0xFF000000u);
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i s = Load(src + i);
+        if (rgb == 0x00FFFFFFu) {
+            Store(dst + i, _mm256_or_si256(s, alpha));
+            continue;
+        }
+        const __m256i lo = Div255(_mm256_mullo_epi16(_mm256_unpacklo_epi8(s, zero), c));
+        const __m256i hi = Div255(_mm256_mullo_epi16(_mm256_unpackhi_epi8(s, zero), c));
+        Store(dst + i, _mm256_packus_epi16(lo, hi));
+    }
+    sse2::Modulate(dst + i, src + i, n - i, colour);
+}
+
+template <bool kShift8>
+void FadeLoop(uint32_t* dst, const uint32_t* a, const uint32_t* b, size_t n, uint32_t k) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i wb = _mm256_set1_epi16(static_cast<short>(k));
+    const __m256i wa = _mm256_set1_epi16(static_cast<short>(255 - k));
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i va = Load(a + i), vb = Load(b + i);
+        __m256i lo = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(va, zero), wa),
+                                      _mm256_mullo_epi16(_mm256_unpacklo_epi8(vb, zero), wb));
+        __m256i hi = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(va, zero), wa),
+                                      _mm256_mullo_epi16(_mm256_unpackhi_epi8(vb, zero), wb));
+        if (kShift8) {
+            lo = _mm256_srli_epi16(lo, 8);
+            hi = _mm256_srli_epi16(hi, 8);
+        } else {
+            lo = Div255(lo);
+            hi = Div255(hi);
+        }
+        Store(dst + i, _mm256_packus_epi16(lo, hi));
+    }
+    if (kShift8)
+        sse2::FadeShift8(dst + i, a + i, b + i, n - i, k);
+    else
+        sse2::Fade255(dst + i, a + i, b + i, n - i, k);
+}
+
+void Fade255(uint32_t* dst, const uint32_t* a, const uint32_t* b, size_t n, uint32_t k) {
+    FadeLoop<false>(dst, a, b, n, k);
+}
+
+void FadeShift8(uint32_t* dst, const uint32_t* a, const uint32_t* b, size_t n, uint32_t k) {
+    FadeLoop<true>(dst, a, b, n, k);
+}
+
+void FadeToColour(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour, uint32_t k) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i ck = _mm256_mullo_epi16(Widen(colour), _mm256_set1_epi16(static_cast<short>(k)));
+    const __m256i wa = _mm256_set1_epi16(static_cast<short>(255 - k));
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i s = Load(src + i);
+        const __m256i lo =
+            Div255(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(s, zero), wa), ck));
+        const __m256i hi =
+            Div255(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(s, zero), wa), ck));
+        Store(dst + i, _mm256_packus_epi16(lo, hi));
+    }
+    sse2::FadeToColour(dst + i, src + i, n - i, colour, k);
+}
+
+constexpr PixelKernels kKernels{"avx2",   Fill,    BltBlend,   BltFast,      Blend,
+                                Modulate, Fade255, FadeShift8, FadeToColour, sse2::BilinearRow};
+
+} // namespace
+
+const PixelKernels* const avx2::kTable = &kKernels;
+
+} // namespace qw
+
+#else
+
+#include "graphics/PixelKernelsX86.h"
+
+namespace qw {
+const PixelKernels* const avx2::kTable = nullptr;
+} // namespace qw
+
+#endif

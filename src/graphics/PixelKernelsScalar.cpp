@@ -1,0 +1,75 @@
+// The scalar span kernels: the reference for the fast ones and the path on other processors.
+
+#include "graphics/PixelKernelsScalar.h"
+#include "graphics/PixelKernels.h"
+#include "graphics/PixelRules.h"
+
+namespace qw {
+
+namespace scalar {
+
+void Fill(uint32_t* dst, size_t n, uint32_t colour) {
+    for (size_t i = 0; i < n; ++i)
+        dst[i] = colour;
+}
+
+void BltBlend(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
+    if (colour == 0) return;
+    for (size_t i = 0; i < n; ++i)
+        dst[i] = pixel::BltBlend(dst[i], src[i], colour);
+}
+
+void BltFast(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
+    for (size_t i = 0; i < n; ++i)
+        dst[i] = pixel::BltFast(dst[i], src[i], colour);
+}
+
+void Blend(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
+    for (size_t i = 0; i < n; ++i)
+        dst[i] = pixel::Blend(dst[i], src[i], colour);
+}
+
+void Modulate(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
+    for (size_t i = 0; i < n; ++i)
+        dst[i] = pixel::Modulate(src[i], colour);
+}
+
+void Fade255(uint32_t* dst, const uint32_t* a, const uint32_t* b, size_t n, uint32_t k) {
+    for (size_t i = 0; i < n; ++i)
+        dst[i] = pixel::Fade255(a[i], b[i], k);
+}
+
+void FadeShift8(uint32_t* dst, const uint32_t* a, const uint32_t* b, size_t n, uint32_t k) {
+    for (size_t i = 0; i < n; ++i)
+        dst[i] = pixel::FadeShift8(a[i], b[i], k);
+}
+
+void FadeToColour(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour, uint32_t k) {
+    for (size_t i = 0; i < n; ++i)
+        dst[i] = pixel::Fade255(src[i], colour, k);
+}
+
+uint32_t BilinearAt(const uint32_t* src, int width, int height, int32_t u, int32_t v) {
+    const int x = u >> 16, y = v >> 16;
+    const uint32_t* p = src + static_cast<size_t>(y) * static_cast<size_t>(width) + x;
+    if (x >= width - 1 || y >= height - 1) return *p;
+    return pixel::Bilinear(p[0], p[1], p[width], p[width + 1], (u >> 8) & 0xFF, (v >> 8) & 0xFF);
+}
+
+void BilinearRow(uint32_t* out, const uint32_t* src, int width, int height, int32_t u, int32_t du,
+                 int32_t v, int32_t dv, size_t n) {
+    for (size_t i = 0; i < n; ++i, u += du, v += dv)
+        out[i] = BilinearAt(src, width, height, u, v);
+}
+
+} // namespace scalar
+
+const PixelKernels& ScalarPixelKernels() {
+    static const PixelKernels kernels{"scalar",           scalar::Fill,       scalar::BltBlend,
+                                      scalar::BltFast,    scalar::Blend,      scalar::Modulate,
+                                      scalar::Fade255,    scalar::FadeShift8, scalar::FadeToColour,
+                                      scalar::BilinearRow};
+    return kernels;
+}
+
+} // namespace qw

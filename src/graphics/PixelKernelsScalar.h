@@ -1,0 +1,22 @@
+#pragma once
+// The scalar span kernels by name, for the fast kernels' tails and the renderer's own loops.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace qw::scalar {
+
+void Fill(uint32_t* dst, size_t n, uint32_t colour);
+void BltBlend(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour);
+void BltFast(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour);
+void Blend(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour);
+void Modulate(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour);
+void Fade255(uint32_t* dst, const uint32_t* a, const uint32_t* b, size_t n, uint32_t k);
+void FadeShift8(uint32_t* dst, const uint32_t* a, const uint32_t* b, size_t n, uint32_t k);
+void FadeToColour(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour, uint32_t k);
+// One bilinear sample at the 16.16 position (u, v); the pixel itself at the last column or row.
+uint32_t BilinearAt(const uint32_t* src, int width, int height, int32_t u, int32_t v);
+void BilinearRow(uint32_t* out, const uint32_t* src, int width, int height, int32_t u, int32_t du,
+                 int32_t v, int32_t dv, size_t n);
+
+} // namespace qw::scalar

@@ -1,0 +1,313 @@
+// SSE2 span kernels (the x86-64 baseline). Each works on four pixels at a time, channels widened
+// to 16-bit lanes; the exact division by 255 of a value up to 65535 is the high half of
+// x × 0x8081 shifted right by 7. Tails go to the scalar rules.
+
+#include "graphics/PixelKernels.h"
+
+#if defined(__x86_64__) || defined(_M_X64)
+
+#include <emmintrin.h>
+
+#include "graphics/PixelKernelsScalar.h"
+#include "graphics/PixelKernelsX86.h"
+
+namespace qw {
+
+namespace {
+
+inline __m128i Load(const uint32_t* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+inline void Store(uint32_t* p, __m128i v) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+}
+
+inline __m128i Div255(__m128i x) {
+    return _mm_srli_epi16(_mm_mulhi_epu16(x, _mm_set1_epi16(static_cast<short>(0x8081))), 7);
+}
+
+// Each pixel's alpha lane copied into its four lanes (two pixels per register).
+inline __m128i SpreadAlpha(__m128i x) {
+    return _mm_shufflehi_epi16(_mm_shufflelo_epi16(x, 0xFF), 0xFF);
+}
+
+// The colour's four channels as 16-bit lanes, twice.
+inline __m128i Widen(uint32_t colour) {
+    return _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(colour)), _mm_setzero_si128());
+}
+
+inline __m128i AlphaBits() {
+    return _mm_set1_epi32(static_cast<int>(0xFF000000u));
+}
+
+// Bit mask of the four pixels whose alpha is 0 (bit i for pixel i).
+inline int TransparentMask(__m128i s) {
+    const __m128i zero = _mm_cmpeq_epi32(_mm_and_si128(s, AlphaBits()), _mm_setzero_si128());
+    return _mm_movemask_ps(_mm_castsi128_ps(zero));
+}
+
+inline int OpaqueMask(__m128i s) {
+    const __m128i full = _mm_cmpeq_epi32(_mm_and_si128(s, AlphaBits()), AlphaBits());
+    return _mm_movemask_ps(_mm_castsi128_ps(full));
+}
+
+// t × a + d × (255 − a), a = t's alpha, divided by 255: two pixels of BltBlend.
+inline __m128i BltBlendHalf(__m128i t, __m128i d) {
+    const __m128i a = SpreadAlpha(t);
+    const __m128i ia = _mm_sub_epi16(_mm_set1_epi16(255), a);
+    return Div255(_mm_add_epi16(_mm_mullo_epi16(t, a), _mm_mullo_epi16(d, ia)));
+}
+
+// (d × (255 − a) + t × a) >> 8: two pixels of the quad blend.
+inline __m128i BlendHalf(__m128i t, __m128i d) {
+    const __m128i a = SpreadAlpha(t);
+    const __m128i ia = _mm_sub_epi16(_mm_set1_epi16(255), a);
+    return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(d, ia), _mm_mullo_epi16(t, a)), 8);
+}
+
+} // namespace
+
+namespace sse2 {
+
+void Fill(uint32_t* dst, size_t n, uint32_t colour) {
+    const __m128i c = _mm_set1_epi32(static_cast<int>(colour));
+    size_t i = 0;
+    for (; i + 16 <= n; i += 16) {
+        Store(dst + i, c);
+        Store(dst + i + 4, c);
+        Store(dst + i + 8, c);
+        Store(dst + i + 12, c);
+    }
+    for (; i + 4 <= n; i += 4)
+        Store(dst + i, c);
+    scalar::Fill(dst + i, n - i, colour);
+}
+
+void BltBlend(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
+    if (colour == 0) return;
+    const bool white = colour == 0xFFFFFFFFu;
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i c = Widen(colour);
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        __m128i s = Load(src + i);
+        if (TransparentMask(s) == 0xF) continue;
+        if (white && OpaqueMask(s) == 0xF) {
+            Store(dst + i, s);
+            continue;
+        }
+        const __m128i d = Load(dst + i);
+        __m128i sl = _mm_unpacklo_epi8(s, zero), sh = _mm_unpackhi_epi8(s, zero);
+        if (!white) {
+            sl = Div255(_mm_mullo_epi16(sl, c));
+            sh = Div255(_mm_mullo_epi16(sh, c));
+        }
+        const __m128i lo = BltBlendHalf(sl, _mm_unpacklo_epi8(d, zero));
+        const __m128i hi = BltBlendHalf(sh, _mm_unpackhi_epi8(d, zero));
+        Store(dst + i, _mm_packus_epi16(lo, hi));
+    }
+    scalar::BltBlend(dst + i, src + i, n - i, colour);
+}
+
+void BltFast(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i alpha = AlphaBits();
+    const __m128i c = Widen(colour);
+    const bool black = colour == 0;
+    const bool plain = (colour | 0xFF000000u) == 0xFFFFFFFFu;
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128i s = Load(src + i);
+        const int clear = TransparentMask(s);
+        if (clear == 0xF) continue;
+        __m128i t;
+        if (black) {
+            t = alpha;
+        } else if (plain) {
+            t = _mm_or_si128(s, alpha);
+        } else {
+            const __m128i lo = Div255(_mm_mullo_epi16(_mm_unpacklo_epi8(s, zero), c));
+            const __m128i hi = Div255(_mm_mullo_epi16(_mm_unpackhi_epi8(s, zero), c));
+            t = _mm_or_si128(_mm_packus_epi16(lo, hi), alpha);
+        }
+        if (clear) {
+            const __m128i keep = _mm_cmpeq_epi32(_mm_and_si128(s, alpha), zero);
+            t = _mm_or_si128(_mm_and_si128(keep, Load(dst + i)), _mm_andnot_si128(keep, t));
+        }
+        Store(dst + i, t);
+    }
+    scalar::BltFast(dst + i, src + i, n - i, colour);
+}
+
+void Blend(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
+    const bool white = colour == 0xFFFFFFFFu;
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i c = Widen(colour);
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128i s = Load(src + i);
+        const int clear = TransparentMask(s);
+        if (clear == 0xF) continue;
+        const __m128i d = Load(dst + i);
+        __m128i sl = _mm_unpacklo_epi8(s, zero), sh = _mm_unpackhi_epi8(s, zero);
+        if (!white) {
+            sl = _mm_srli_epi16(_mm_mullo_epi16(sl, c), 8);
+            sh = _mm_srli_epi16(_mm_mullo_epi16(sh, c), 8);
+        }
+        const __m128i lo = BlendHalf(sl, _mm_unpacklo_epi8(d, zero));
+        const __m128i hi = BlendHalf(sh, _mm_unpackhi_epi8(d, zero));
+        __m128i out = _mm_packus_epi16(lo, hi);
+        if (clear) {
+            const __m128i keep = _mm_cmpeq_epi32(_mm_and_si128(s, AlphaBits()), zero);
+            out = _mm_or_si128(_mm_and_si128(keep, d), _mm_andnot_si128(keep, out));
+        }
+        Store(dst + i, out);
+    }
+    scalar::Blend(dst + i, src + i, n - i, colour);
+}
+
+void Modulate(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
+    const uint32_t rgb = colour & 0x00FFFFFFu;
+    if (rgb == 0) return Fill(dst, n, 0xFF000000u);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i alpha = AlphaBits();
+    // Alpha lane 255 keeps the source's alpha through the division.
+    const __m128i c = Widen(colour | 0xFF000000u);
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128i s = Load(src + i);
+        if (rgb == 0x00FFFFFFu) {
+            Store(dst + i, _mm_or_si128(s, alpha));
+            continue;
+        }
+        const __m128i lo = Div255(_mm_mullo_epi16(_mm_unpacklo_epi8(s, zero), c));
+        const __m128i hi = Div255(_mm_mullo_epi16(_mm_unpackhi_epi8(s, zero), c));
+        Store(dst + i, _mm_packus_epi16(lo, hi));
+    }
+    scalar::Modulate(dst + i, src + i, n - i, colour);
+}
+
+namespace {
+
+template <bool kShift8>
+void FadeLoop(uint32_t* dst, const uint32_t* a, const uint32_t* b, size_t n, uint32_t k) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i wb = _mm_set1_epi16(static_cast<short>(k));
+    const __m128i wa = _mm_set1_epi16(static_cast<short>(255 - k));
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128i va = Load(a + i), vb = Load(b + i);
+        __m128i lo = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(va, zero), wa),
+                                   _mm_mullo_epi16(_mm_unpacklo_epi8(vb, zero), wb));
+        __m128i hi = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(va, zero), wa),
+                                   _mm_mullo_epi16(_mm_unpackhi_epi8(vb, zero), wb));
+        if (kShift8) {
+            lo = _mm_srli_epi16(lo, 8);
+            hi = _mm_srli_epi16(hi, 8);
+        } else {
+            lo = Div255(lo);
+            hi = Div255(hi);
+        }
+        Store(dst + i, _mm_packus_epi16(lo, hi));
+    }
+    if (kShift8)
+        scalar::FadeShift8(dst + i, a + i, b + i, n - i, k);
+    else
+        scalar::Fade255(dst + i, a + i, b + i, n - i, k);
+}
+
+} // namespace
+
+void Fade255(uint32_t* dst, const uint32_t* a, const uint32_t* b, size_t n, uint32_t k) {
+    FadeLoop<false>(dst, a, b, n, k);
+}
+
+void FadeShift8(uint32_t* dst, const uint32_t* a, const uint32_t* b, size_t n, uint32_t k) {
+    FadeLoop<true>(dst, a, b, n, k);
+}
+
+void FadeToColour(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour, uint32_t k) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i ck = _mm_mullo_epi16(Widen(colour), _mm_set1_epi16(static_cast<short>(k)));
+    const __m128i wa = _mm_set1_epi16(static_cast<short>(255 - k));
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128i s = Load(src + i);
+        const __m128i lo =
+            Div255(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(s, zero), wa), ck));
+        const __m128i hi =
+            Div255(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(s, zero), wa), ck));
+        Store(dst + i, _mm_packus_epi16(lo, hi));
+    }
+    scalar::FadeToColour(dst + i, src + i, n - i, colour, k);
+}
+
+void BilinearRow(uint32_t* out, const uint32_t* src, int width, int height, int32_t u, int32_t du,
+                 int32_t v, int32_t dv, size_t n) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i w255 = _mm_set1_epi16(255);
+    const size_t pitch = static_cast<size_t>(width);
+    size_t i = 0;
+    for (; i + 2 <= n; i += 2, u += 2 * du, v += 2 * dv) {
+        const int32_t ub = u + du, vb = v + dv;
+        const int xa = u >> 16, ya = v >> 16, xb = ub >> 16, yb = vb >> 16;
+        if (xa >= width - 1 || ya >= height - 1 || xb >= width - 1 || yb >= height - 1) {
+            out[i] = scalar::BilinearAt(src, width, height, u, v);
+            out[i + 1] = scalar::BilinearAt(src, width, height, ub, vb);
+            continue;
+        }
+        const uint32_t* pa = src + static_cast<size_t>(ya) * pitch + xa;
+        const uint32_t* pb = src + static_cast<size_t>(yb) * pitch + xb;
+        // r0 = a00 b00 a10 b10, r1 = a01 b01 a11 b11.
+        const __m128i r0 =
+            _mm_unpacklo_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(pa)),
+                               _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pb)));
+        const __m128i r1 =
+            _mm_unpacklo_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(pa + pitch)),
+                               _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pb + pitch)));
+        const uint64_t fr = static_cast<uint64_t>((u >> 8) & 0xFF) |
+                            static_cast<uint64_t>((ub >> 8) & 0xFF) << 16 |
+                            static_cast<uint64_t>((v >> 8) & 0xFF) << 32 |
+                            static_cast<uint64_t>((vb >> 8) & 0xFF) << 48;
+        __m128i f = _mm_cvtsi64_si128(static_cast<long long>(fr));
+        f = _mm_unpacklo_epi16(f, f);
+        const __m128i wx1 = _mm_unpacklo_epi32(f, f), wy1 = _mm_unpackhi_epi32(f, f);
+        const __m128i wx0 = _mm_sub_epi16(w255, wx1), wy0 = _mm_sub_epi16(w255, wy1);
+        // Across first: each row's pair weighs at most 255 × 255, which fits a 16-bit lane.
+        const __m128i h0 = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(r0, zero), wx0),
+                                         _mm_mullo_epi16(_mm_unpackhi_epi8(r0, zero), wx1));
+        const __m128i h1 = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(r1, zero), wx0),
+                                         _mm_mullo_epi16(_mm_unpackhi_epi8(r1, zero), wx1));
+        // Then down, in 32 bits.
+        const __m128i lo0 = _mm_mullo_epi16(h0, wy0), hi0 = _mm_mulhi_epu16(h0, wy0);
+        const __m128i lo1 = _mm_mullo_epi16(h1, wy1), hi1 = _mm_mulhi_epu16(h1, wy1);
+        const __m128i sa =
+            _mm_add_epi32(_mm_unpacklo_epi16(lo0, hi0), _mm_unpacklo_epi16(lo1, hi1));
+        const __m128i sb =
+            _mm_add_epi32(_mm_unpackhi_epi16(lo0, hi0), _mm_unpackhi_epi16(lo1, hi1));
+        const __m128i w = _mm_packs_epi32(_mm_srli_epi32(sa, 16), _mm_srli_epi32(sb, 16));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(w, w));
+    }
+    scalar::BilinearRow(out + i, src, width, height, u, du, v, dv, n - i);
+}
+
+} // namespace sse2
+
+const PixelKernels* Sse2PixelKernels() {
+    static const PixelKernels kernels{
+        "sse2",         sse2::Fill,    sse2::BltBlend,   sse2::BltFast,      sse2::Blend,
+        sse2::Modulate, sse2::Fade255, sse2::FadeShift8, sse2::FadeToColour, sse2::BilinearRow};
+    return &kernels;
+}
+
+} // namespace qw
+
+#else
+
+namespace qw {
+const PixelKernels* Sse2PixelKernels() {
+    return nullptr;
+}
+} // namespace qw
+
+#endif

@@ -1,0 +1,31 @@
+#pragma once
+// The x86-64 span kernels: the SSE2 ones by name (the AVX2 kernels hand them their tails) and the
+// AVX2 table. Declarations only.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "graphics/PixelKernels.h"
+
+namespace qw::sse2 {
+
+void Fill(uint32_t* dst, size_t n, uint32_t colour);
+void BltBlend(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour);
+void BltFast(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour);
+void Blend(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour);
+void Modulate(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour);
+void Fade255(uint32_t* dst, const uint32_t* a, const uint32_t* b, size_t n, uint32_t k);
+void FadeShift8(uint32_t* dst, const uint32_t* a, const uint32_t* b, size_t n, uint32_t k);
+void FadeToColour(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour, uint32_t k);
+void BilinearRow(uint32_t* out, const uint32_t* src, int width, int height, int32_t u, int32_t du,
+                 int32_t v, int32_t dv, size_t n);
+
+} // namespace qw::sse2
+
+namespace qw::avx2 {
+
+// The AVX2 table, or null when the build has no AVX2 code. A constant: reading it runs no AVX2
+// instruction, so it is safe before the processor check.
+extern const PixelKernels* const kTable;
+
+} // namespace qw::avx2

@@ -1,0 +1,185 @@
+#include "graphics/PngCodec.h"
+
+#include <png.h>
+
+#include <csetjmp>
+#include <cstring>
+#include <new>
+
+#include "app/ExecLog.h"
+
+namespace qw {
+namespace {
+
+// libpng reports errors by longjmp. The functions that call setjmp below are plain C: nothing
+// with a destructor lives in their frames, and the callbacks never let a C++ exception cross
+// libpng's frames.
+
+void OnPngError(png_structp png, png_const_charp) {
+    AddExecLog("CDIBSprite::PNGReadError");
+    png_longjmp(png, 1);
+}
+
+void OnPngWarning(png_structp, png_const_charp) {
+    AddExecLog("CDIBSprite::PNGReadError");
+}
+
+void OnPngWriteError(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
+
+void OnPngWriteWarning(png_structp, png_const_charp) {}
+
+struct ReadJob {
+    const uint8_t* data;
+    size_t size;
+    size_t cursor;
+    uint32_t* pixels;
+    uint32_t width;
+    uint32_t height;
+};
+
+void ReadFromMemory(png_structp png, png_bytep out, size_t length) {
+    auto* job = static_cast<ReadJob*>(png_get_io_ptr(png));
+    if (length > job->size - job->cursor) png_error(png, "PNG data ends early");
+    std::memcpy(out, job->data + job->cursor, length);
+    job->cursor += length;
+}
+
+bool RunRead(ReadJob* job) {
+    if (job->size < 8 || png_sig_cmp(job->data, 0, 8) != 0) return false;
+    png_structp png =
+        png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
+    if (!png) return false;
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
+    png_set_read_fn(png, job, ReadFromMemory);
+    png_read_info(png, info);
+    png_uint_32 width = 0, height = 0;
+    int depth = 0, colorType = 0;
+    png_get_IHDR(png, info, &width, &height, &depth, &colorType, nullptr, nullptr, nullptr);
+    if (colorType == PNG_COLOR_TYPE_PALETTE) png_error(png, "palette pictures are not read");
+    if (width != job->width || height != job->height) png_error(png, "size differs");
+    if (depth == 16) png_set_strip_16(png);
+    if (!(colorType & PNG_COLOR_MASK_COLOR)) {
+        if (depth < 8) png_set_expand_gray_1_2_4_to_8(png);
+        png_set_gray_to_rgb(png);
+    }
+    png_set_bgr(png);
+    // Pictures without alpha are stored with alpha 0: the filler byte after B, G, R.
+    if (!(colorType & PNG_COLOR_MASK_ALPHA)) png_set_filler(png, 0, PNG_FILLER_AFTER);
+    const int passes = png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    if (png_get_rowbytes(png, info) != size_t{width} * 4) png_error(png, "unexpected row size");
+    for (int pass = 0; pass < passes; ++pass)
+        for (png_uint_32 y = 0; y < height; ++y)
+            png_read_row(png, reinterpret_cast<png_bytep>(job->pixels + size_t{y} * width),
+                         nullptr);
+    png_read_end(png, nullptr);
+    png_destroy_read_struct(&png, &info, nullptr);
+    return true;
+}
+
+struct WriteJob {
+    Bytes* out;
+    const uint32_t* pixels;
+    uint32_t width;
+    uint32_t height;
+    int withAlpha;
+    int level;
+};
+
+void WriteToMemory(png_structp png, png_bytep data, size_t length) {
+    auto* job = static_cast<WriteJob*>(png_get_io_ptr(png));
+    bool ok = true;
+    try {
+        job->out->insert(job->out->end(), data, data + length);
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
+    if (!ok) png_error(png, "out of memory");
+}
+
+void FlushNothing(png_structp) {}
+
+bool RunWrite(WriteJob* job) {
+    png_structp png =
+        png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngWriteError, OnPngWriteWarning);
+    if (!png) return false;
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_set_write_fn(png, job, WriteToMemory, FlushNothing);
+    png_set_compression_level(png, job->level);
+    png_set_IHDR(png, info, job->width, job->height, 8,
+                 job->withAlpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    png_set_bgr(png);
+    if (!job->withAlpha) png_set_filler(png, 0, PNG_FILLER_AFTER);
+    for (uint32_t y = 0; y < job->height; ++y)
+        png_write_row(png, reinterpret_cast<png_const_bytep>(job->pixels + size_t{y} * job->width));
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+uint32_t LoadBE32(const uint8_t* p) {
+    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+} // namespace
+
+std::optional<PngHeader> ReadPngHeader(ByteSpan png) {
+    static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (png.size() < 8 + 8 + 13 || std::memcmp(png.data(), kSignature, 8) != 0) return std::nullopt;
+    if (std::memcmp(png.data() + 12, "IHDR", 4) != 0) return std::nullopt;
+    PngHeader h;
+    h.width = LoadBE32(png.data() + 16);
+    h.height = LoadBE32(png.data() + 20);
+    h.bitDepth = png[24];
+    h.colorType = png[25];
+    return h;
+}
+
+std::optional<size_t> DecodePng(ByteSpan png, uint32_t* pixels, int width, int height) {
+    if (width <= 0 || height <= 0) return std::nullopt;
+    ReadJob job{png.data(),
+                png.size(),
+                0,
+                pixels,
+                static_cast<uint32_t>(width),
+                static_cast<uint32_t>(height)};
+    if (!RunRead(&job)) return std::nullopt;
+    return job.cursor;
+}
+
+Bytes EncodePng(const uint32_t* pixels, int width, int height, bool withAlpha, int level) {
+    Bytes out;
+    if (width <= 0 || height <= 0) return out;
+    WriteJob job{&out,
+                 pixels,
+                 static_cast<uint32_t>(width),
+                 static_cast<uint32_t>(height),
+                 withAlpha ? 1 : 0,
+                 level < 0   ? 0
+                 : level > 9 ? 9
+                             : level};
+    if (!RunWrite(&job)) out.clear();
+    return out;
+}
+
+} // namespace qw

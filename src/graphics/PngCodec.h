@@ -1,0 +1,40 @@
+#pragma once
+// PNG pictures in memory, through libpng: decoding straight into a surface's pixels (the ".MGD"
+// PNG encoding, and the picture tool's input) and encoding a surface (the tool's output).
+// libpng is used nowhere else in the engine.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+#include "common/Bytes.h"
+
+namespace qw {
+
+inline constexpr int kPngColorPalette = 3;
+inline constexpr int kPngColorMaskAlpha = 4;
+
+// What the IHDR chunk says, read without libpng.
+struct PngHeader {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    int bitDepth = 0;
+    int colorType = 0;
+    bool HasAlpha() const { return (colorType & kPngColorMaskAlpha) != 0; }
+};
+std::optional<PngHeader> ReadPngHeader(ByteSpan png);
+
+// Decodes a PNG stream into `pixels`, `width` × `height` words of B, G, R, A, rows top to
+// bottom. Pictures with an alpha channel keep it; others get alpha 0. Returns the bytes read up
+// to the end of the stream (its IEND chunk).
+//
+// Refused (nullopt): a bad signature, palette pictures, a size other than width × height, and
+// any error libpng reports (each recorded with the trace as "CDIBSprite::PNGReadError", as are
+// its warnings). Gray pictures are widened to RGB and 16-bit channels cut to 8 bits.
+std::optional<size_t> DecodePng(ByteSpan png, uint32_t* pixels, int width, int height);
+
+// An 8-bit PNG of `pixels` (B, G, R, A words): colour type RGBA when `withAlpha`, else RGB with
+// the alpha bytes dropped. `level` is the zlib level (0–9). Empty when libpng fails.
+Bytes EncodePng(const uint32_t* pixels, int width, int height, bool withAlpha, int level = 6);
+
+} // namespace qw
