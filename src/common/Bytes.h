@@ -73,11 +73,9 @@ inline std::optional<std::string_view> LoadFixedString(ByteSpan data, size_t off
 // A zero-terminated text starting at `offset`, which must end inside the buffer.
 inline std::optional<std::string_view> LoadCString(ByteSpan data, size_t offset) {
     if (offset >= data.size()) return std::nullopt;
-    return LoadFixedString(data, offset, data.size() - offset).and_then(
-        [&](std::string_view s) -> std::optional<std::string_view> {
-            if (offset + s.size() >= data.size()) return std::nullopt; // no terminator
-            return s;
-        });
+    auto s = LoadFixedString(data, offset, data.size() - offset);
+    if (!s || offset + s->size() >= data.size()) return std::nullopt; // no terminator
+    return s;
 }
 
 // Appends little-endian fields to a growing buffer (the writing side of the tools and saves).
