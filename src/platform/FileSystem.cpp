@@ -150,4 +150,16 @@ bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> data) {
 
 bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
+bool CreateDirectories(const std::string& path) {
+    for (size_t i = 1; i <= path.size(); ++i) {
+        if (i < path.size() && path[i] != '/') continue;
+        std::string prefix = path.substr(0, i);
+        PathKind kind = GetPathKind(prefix);
+        if (kind == PathKind::Directory) continue;
+        if (kind == PathKind::File) return false;
+        if (::mkdir(prefix.c_str(), 0755) != 0 && errno != EEXIST) return false;
+    }
+    return true;
+}
+
 } // namespace qw::platform

@@ -59,4 +59,8 @@ bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> data);
 
 bool RemoveFile(const std::string& path);
 
+// Creates `path` and any missing parents. False when a part exists but is not a directory or
+// cannot be created.
+bool CreateDirectories(const std::string& path);
+
 } // namespace qw::platform

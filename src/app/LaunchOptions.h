@@ -1,0 +1,34 @@
+#pragma once
+// The command line of the engine binary.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace qw {
+
+struct LaunchOptions {
+    enum class DisplayMode { FromConfig, FullScreen, Window };
+
+    std::string gameDir; // empty: the current directory
+    DisplayMode displayMode = DisplayMode::FromConfig;
+    bool headless = false;
+    int ticks = -1; // quit after this many ticks; -1: run until the game ends
+    std::string inputScript;
+    std::vector<std::pair<int, std::string>> screenshots; // tick, PNG path
+    std::string dumpState;
+    std::string startScenario;
+    std::optional<uint32_t> seed;
+    bool answerYes = true;
+    bool help = false;
+    bool version = false;
+};
+
+// Parses argv; on failure returns nullopt with `error` set.
+std::optional<LaunchOptions> ParseLaunchOptions(int argc, const char* const* argv, std::string& error);
+
+const char* LaunchUsage();
+
+} // namespace qw

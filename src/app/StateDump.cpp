@@ -1,0 +1,92 @@
+#include "app/StateDump.h"
+
+#include <cstdio>
+
+#include "app/CMainWindow.h"
+#include "audio/CBGMBuffer.h"
+#include "platform/CodePage.h"
+#include "platform/FileSystem.h"
+#include "save/CSaveData.h"
+#include "scenario/CDIBBaseScreen.h"
+#include "scenario/CRootFlow.h"
+
+namespace qw {
+
+namespace {
+
+std::string JsonString(std::string_view utf8) {
+    std::string out = "\"";
+    for (unsigned char c : utf8) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                out += buf;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    return out + "\"";
+}
+
+std::string GameText(std::string_view text) { return JsonString(platform::GameToUtf8Lossy(text)); }
+
+template <typename Array>
+std::string IntArray(const Array& values) {
+    std::string out = "[";
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (i) out += ",";
+        out += std::to_string(values[i]);
+    }
+    return out + "]";
+}
+
+} // namespace
+
+std::string DumpStateJson(const CMainWindow& main) {
+    std::string out = "{\n";
+    out += "  \"ticks\": " + std::to_string(main.GetTickCount()) + ",\n";
+    const CRootFlow* flow = main.GetRootFlow();
+    const CDIBBaseScreen* screen = flow ? flow->GetCurrentScreen() : nullptr;
+    out += "  \"screen\": " + (screen ? JsonString(screen->ScreenName()) : std::string("null")) + ",\n";
+    out += "  \"stacked_screens\": " + std::to_string(flow ? flow->GetStackCount() : 0) + ",\n";
+    ScenarioStateForDump scenario;
+    if (const CSaveData* save = main.GetSaveData()) scenario.file = save->GetSnrFileName();
+    out += "  \"scenario\": {\"file\": " + GameText(scenario.file) +
+           ", \"position\": " + std::to_string(scenario.position) + "},\n";
+    const CBGMBuffer* bgm = main.GetBGMBuffer();
+    bool playing = bgm && bgm->IsPlaying();
+    out += "  \"music\": " + (playing ? GameText(bgm->GetName()) : std::string("null")) + ",\n";
+    if (const CSaveData* save = main.GetSaveData()) {
+        out += "  \"local_variables\": " + IntArray(save->localVars) + ",\n";
+        out += "  \"global_variables\": " + IntArray(save->globalVars) + ",\n";
+        out += "  \"string_variables\": [";
+        for (size_t i = 0; i < save->stringVars.size(); ++i) {
+            const auto& s = save->stringVars[i];
+            size_t len = 0;
+            while (len < s.size() && s[len]) ++len;
+            out += (i ? "," : "") + GameText(std::string_view(s.data(), len));
+        }
+        out += "],\n";
+        size_t subLen = 0;
+        while (subLen < save->subtitle.size() && save->subtitle[subLen]) ++subLen;
+        out += "  \"subtitle\": " + GameText(std::string_view(save->subtitle.data(), subLen)) + ",\n";
+    }
+    out += "  \"full_screen\": " + std::string(main.IsFullScreen() ? "true" : "false") + "\n";
+    out += "}\n";
+    return out;
+}
+
+bool WriteStateDump(const CMainWindow& main, const std::string& path) {
+    std::string json = DumpStateJson(main);
+    return platform::WriteFileAtomic(path, std::span(reinterpret_cast<const uint8_t*>(json.data()), json.size()));
+}
+
+} // namespace qw

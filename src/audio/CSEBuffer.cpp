@@ -1,0 +1,20 @@
+#include "audio/CSEBuffer.h"
+
+#include "app/ExecLog.h"
+
+namespace qw {
+
+bool CSEBuffer::Initialize(CDSound* device, IMemberSource* archive) {
+    AddExecLog("CSEBuffer::Initialize");
+    device_ = device;
+    archive_ = archive;
+    return true;
+}
+
+void CSEBuffer::SetPause(bool on) {
+    AddExecLog("CSEBuffer::SetPause");
+    if (on) ++pauseCount_;
+    else if (pauseCount_ > 0) --pauseCount_;
+}
+
+} // namespace qw

@@ -1,0 +1,20 @@
+#include "audio/CVoiceBuffer.h"
+
+#include "app/ExecLog.h"
+
+namespace qw {
+
+bool CVoiceBuffer::Initialize(CDSound* device, IMemberSource* archive) {
+    AddExecLog("CVoiceBuffer::Initialize");
+    device_ = device;
+    archive_ = archive;
+    return true;
+}
+
+void CVoiceBuffer::SetPause(bool on) {
+    AddExecLog("CVoiceBuffer::SetPause");
+    if (on) ++pauseCount_;
+    else if (pauseCount_ > 0) --pauseCount_;
+}
+
+} // namespace qw

@@ -1,0 +1,290 @@
+#include "save/CSaveData.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/ExecLog.h"
+#include "common/Text.h"
+#include "graphics/CDIBImage.h"
+#include "platform/FileSystem.h"
+#include "platform/IniProfile.h"
+
+namespace qw {
+
+namespace {
+
+#if defined(QW_CODEPAGE_GBK)
+constexpr const char* kSaveDirName = "SAVS";
+#else
+constexpr const char* kSaveDirName = "SAVE";
+#endif
+constexpr const char* kConfigFileName = "CONFIG.SAV";
+constexpr size_t kSettingsSize = 32;
+
+std::string_view CutAtDot(std::string_view name) {
+    size_t dot = name.find('.');
+    return dot == std::string_view::npos ? name : name.substr(0, dot);
+}
+
+// "%d" of the value, as the ini reader parses it (a leading integer, else 0).
+int ParseLeadingInt(const std::string& s) {
+    int value = 0;
+    if (std::sscanf(s.c_str(), "%d", &value) != 1) return 0;
+    return value;
+}
+
+} // namespace
+
+void GameSettings::Write(ByteWriter& out) const {
+    out.Put<uint8_t>(fullScreen);
+    out.PutZeros(3);
+    out.Put<int32_t>(skipMode);
+    out.Put<int32_t>(textSpeed);
+    out.Put<int32_t>(autoSpeed);
+    out.Put<uint8_t>(musicOn);
+    out.Put<uint8_t>(effectsOn);
+    out.Put<uint8_t>(voiceOn);
+    out.Put<uint8_t>(0);
+    out.Put<int32_t>(musicVolume);
+    out.Put<int32_t>(effectsVolume);
+    out.Put<int32_t>(voiceVolume);
+}
+
+GameSettings GameSettings::Read(ByteSpan b) {
+    GameSettings s;
+    s.fullScreen = LoadLE<uint8_t>(b, 0).value_or(s.fullScreen);
+    s.skipMode = LoadLE<int32_t>(b, 4).value_or(s.skipMode);
+    s.textSpeed = LoadLE<int32_t>(b, 8).value_or(s.textSpeed);
+    s.autoSpeed = LoadLE<int32_t>(b, 12).value_or(s.autoSpeed);
+    s.musicOn = LoadLE<uint8_t>(b, 16).value_or(s.musicOn);
+    s.effectsOn = LoadLE<uint8_t>(b, 17).value_or(s.effectsOn);
+    s.voiceOn = LoadLE<uint8_t>(b, 18).value_or(s.voiceOn);
+    s.musicVolume = LoadLE<int32_t>(b, 20).value_or(s.musicVolume);
+    s.effectsVolume = LoadLE<int32_t>(b, 24).value_or(s.effectsVolume);
+    s.voiceVolume = LoadLE<int32_t>(b, 28).value_or(s.voiceVolume);
+    return s;
+}
+
+CSaveData::CSaveData(std::string installDir)
+    : installDir_(std::move(installDir)), iniPath_(installDir_ + "Novel.ini") {
+    kidoku_.resize(kKidokuRecords);
+    cgNames_.resize(static_cast<size_t>(kCGGroups * kCGEntries * kCGNames));
+    sceneNames_.resize(static_cast<size_t>(kSceneGroups * kScenes));
+}
+
+CSaveData::~CSaveData() { CSaveData::Release(); }
+
+std::string CSaveData::SaveDirectory() const { return installDir_ + kSaveDirName; }
+
+bool CSaveData::Initialize() {
+    AddExecLog("CSaveData::Initialize");
+    Release();
+    componentBuffer.assign(kComponentBufferSize, 0);
+    componentLength = 0;
+    thumbnail = std::make_unique<CDIBImage>();
+    if (!thumbnail->Create(160, 120)) return false;
+    thumbnailMode = 0;
+    thumbnailParam = -1;
+    if (!LoadConfig()) settings = GameSettings{};
+    characterCount = 256;
+    currentCharacter = 0;
+    return true;
+}
+
+void CSaveData::Release() {
+    AddExecLog("CSaveData::Release");
+    std::vector<uint8_t>().swap(componentBuffer);
+    componentLength = 0;
+    thumbnail.reset();
+    for (auto& record : kidoku_) record = {};
+}
+
+bool CSaveData::LoadConfigEx() {
+    AddExecLog("CSaveData::LoadConfigEx");
+    auto flag = [&](const char* key, const char* dflt) {
+        return static_cast<uint8_t>(ParseLeadingInt(platform::GetProfileString("ConfigEx", key, dflt, iniPath_)) != 0);
+    };
+    configEx.noneEffect = flag("NoneEffect", "0");
+    configEx.frameSpeed = ParseLeadingInt(platform::GetProfileString("ConfigEx", "FrameSpeed", "1", iniPath_));
+    if (configEx.frameSpeed < 1) configEx.frameSpeed = 1;
+    configEx.altAndEnter = flag("AltAndEnter", "0");
+    configEx.systemSE = flag("SystemSE", "1");
+    configEx.nonePause = flag("NonePause", "0");
+    configEx.bgmSmallVolume = flag("BGMSmallVolume", "0");
+    for (int n = 0; n < 256; ++n) {
+        char section[16];
+        std::snprintf(section, sizeof section, "char%03d", n);
+        CharacterOption& c = configEx.characters[static_cast<size_t>(n)];
+        c.voice = ParseLeadingInt(platform::GetProfileString(section, "voice", "1", iniPath_)) != 0;
+        std::string color = platform::GetProfileString(section, "color", "255,255,255,255", iniPath_);
+        int a = 255, r = 255, g = 255, b = 255;
+        std::sscanf(color.c_str(), "%d,%d,%d,%d", &a, &r, &g, &b);
+        c.alpha = static_cast<uint8_t>(a);
+        c.red = static_cast<uint8_t>(r);
+        c.green = static_cast<uint8_t>(g);
+        c.blue = static_cast<uint8_t>(b);
+    }
+    return true;
+}
+
+bool CSaveData::SaveConfigEx() {
+    AddExecLog("CSaveData::SaveConfigEx");
+    auto put = [&](const char* section, const char* key, int value) {
+        platform::WriteProfileString(section, key, std::to_string(value), iniPath_);
+    };
+    put("ConfigEx", "NoneEffect", configEx.noneEffect != 0);
+    put("ConfigEx", "FrameSpeed", configEx.frameSpeed);
+    put("ConfigEx", "AltAndEnter", configEx.altAndEnter != 0);
+    put("ConfigEx", "SystemSE", configEx.systemSE != 0);
+    put("ConfigEx", "NonePause", configEx.nonePause != 0);
+    put("ConfigEx", "BGMSmallVolume", configEx.bgmSmallVolume != 0);
+    int count = characterCount < 0 ? 0 : characterCount > 256 ? 256 : characterCount;
+    for (int n = 0; n < count; ++n) {
+        char section[16];
+        std::snprintf(section, sizeof section, "char%03d", n);
+        const CharacterOption& c = configEx.characters[static_cast<size_t>(n)];
+        put(section, "voice", c.voice != 0);
+        char color[48];
+        std::snprintf(color, sizeof color, "%d,%d,%d,%d", c.alpha, c.red, c.green, c.blue);
+        platform::WriteProfileString(section, "color", color, iniPath_);
+    }
+    return true;
+}
+
+bool CSaveData::SaveConfig() {
+    AddExecLog("CSaveData::SaveConfig");
+    std::string dir = SaveDirectory();
+    if (platform::GetPathKind(dir) != platform::PathKind::Directory && !platform::CreateDirectories(dir))
+        return false;
+    ByteWriter out;
+    for (int32_t v : globalVars) out.Put<int32_t>(v);
+    int32_t used = 0;
+    for (const auto& r : kidoku_) used += !r.flags.empty();
+    out.Put<int32_t>(used);
+    for (const auto& r : kidoku_) {
+        if (r.flags.empty()) continue;
+        out.PutFixedString(r.name.substr(0, 255), 256);
+        out.Put<int32_t>(static_cast<int32_t>(r.flags.size()));
+        out.PutBytes(r.flags);
+    }
+    out.PutBytes(cgFlags);
+    out.PutBytes(sceneFlags);
+    settings.Write(out);
+    return platform::WriteFileAtomic(dir + kPathSeparator + kConfigFileName, out.Data());
+}
+
+bool CSaveData::LoadConfig() {
+    AddExecLog("CSaveData::LoadConfig");
+    auto file = platform::ReadWholeFile(SaveDirectory() + kPathSeparator + kConfigFileName);
+    if (!file) return false;
+    ByteSpan data(*file);
+    // A file shorter than its own counts claim is refused whole; nothing changes.
+    size_t pos = kGlobalVariables * 4;
+    auto count = LoadLE<int32_t>(data, pos);
+    if (!count || *count < 0 || *count > kKidokuRecords) return false;
+    pos += 4;
+    std::vector<KidokuRecord> records(kKidokuRecords);
+    for (int i = 0; i < *count; ++i) {
+        auto name = LoadFixedString(data, pos, 256);
+        auto size = LoadLE<int32_t>(data, pos + 256);
+        if (!name || !size || *size < 0 || !FitsIn(data.size(), pos + 260, static_cast<uint64_t>(*size)))
+            return false;
+        records[static_cast<size_t>(i)].name = std::string(*name);
+        records[static_cast<size_t>(i)].flags.assign(data.begin() + static_cast<std::ptrdiff_t>(pos + 260),
+                                                     data.begin() + static_cast<std::ptrdiff_t>(pos + 260 + static_cast<size_t>(*size)));
+        if (records[static_cast<size_t>(i)].flags.empty()) records[static_cast<size_t>(i)].flags.resize(1024);
+        pos += 260 + static_cast<size_t>(*size);
+    }
+    if (!FitsIn(data.size(), pos, cgFlags.size() + sceneFlags.size() + kSettingsSize)) return false;
+    for (int i = 0; i < kGlobalVariables; ++i) globalVars[static_cast<size_t>(i)] = *LoadLE<int32_t>(data, static_cast<size_t>(i) * 4);
+    kidoku_ = std::move(records);
+    std::memcpy(cgFlags.data(), data.data() + pos, cgFlags.size());
+    pos += cgFlags.size();
+    std::memcpy(sceneFlags.data(), data.data() + pos, sceneFlags.size());
+    pos += sceneFlags.size();
+    settings = GameSettings::Read(data.subspan(pos, kSettingsSize));
+    return true;
+}
+
+CSaveData::KidokuRecord* CSaveData::SearchKidokuBuff(std::string_view scenarioName) {
+    AddExecLog("CSaveData::SearchKidokuBuff");
+    std::string_view name = CutAtDot(scenarioName).substr(0, 63);
+    for (auto& r : kidoku_)
+        if (!r.flags.empty() && EqualsNoCase(r.name, name)) return &r;
+    for (auto& r : kidoku_) {
+        if (r.flags.empty()) {
+            r.name = std::string(name);
+            return &r;
+        }
+    }
+    return nullptr; // all records in use: the message counts as unread and is not recorded
+}
+
+void CSaveData::SetupKidoku(KidokuRecord& record, int message) {
+    AddExecLog("CSaveData::SetupKidoku");
+    if (record.flags.empty()) record.flags.assign(1024, 0);
+    size_t need = static_cast<size_t>(message) / 8 + 1;
+    if (record.flags.size() < need) record.flags.resize((need + 1023) / 1024 * 1024 + 1024, 0);
+}
+
+bool CSaveData::CheckKidokuFlag(int message) {
+    AddExecLog("CSaveData::CheckKidokuFlag");
+    if (message < 0) return false;
+    KidokuRecord* r = SearchKidokuBuff(snrFileName_);
+    if (!r) return false;
+    SetupKidoku(*r, message);
+    return (r->flags[static_cast<size_t>(message) / 8] >> (message % 8)) & 1;
+}
+
+void CSaveData::SetKidokuFlag(int message) {
+    AddExecLog("CSaveData::SetKidokuFlag");
+    if (message < 0) return;
+    KidokuRecord* r = SearchKidokuBuff(snrFileName_);
+    if (!r) return;
+    SetupKidoku(*r, message);
+    r->flags[static_cast<size_t>(message) / 8] |= static_cast<uint8_t>(1u << (message % 8));
+}
+
+void CSaveData::SetCGName(int group, int entry, int index, std::string_view name) {
+    if (group < 0 || group >= kCGGroups || entry < 0 || entry >= kCGEntries || index < 0 || index >= kCGNames)
+        return;
+    cgNames_[static_cast<size_t>((group * kCGEntries + entry) * kCGNames + index)] = std::string(name.substr(0, 63));
+}
+
+void CSaveData::SetSceneName(int group, int scene, std::string_view name) {
+    if (group < 0 || group >= kSceneGroups || scene < 0 || scene >= kScenes) return;
+    sceneNames_[static_cast<size_t>(group * kScenes + scene)] = std::string(name.substr(0, 63));
+}
+
+void CSaveData::SetCGFlag(std::string_view name) {
+    AddExecLog("CSaveData::SetCGFlag");
+    std::string_view key = CutAtDot(name);
+    for (size_t i = 0; i < cgNames_.size(); ++i) {
+        if (!cgNames_[i].empty() && EqualsNoCase(cgNames_[i], key)) {
+            cgFlags[i] = 1;
+            return;
+        }
+    }
+}
+
+void CSaveData::SetSceneFlag(std::string_view name) {
+    AddExecLog("CSaveData::SetSceneFlag");
+    std::string_view key = CutAtDot(name);
+    for (int g = 0; g < kSceneGroups; ++g) {
+        for (int s = 0; s < kScenes; ++s) {
+            const std::string& scene = sceneNames_[static_cast<size_t>(g * kScenes + s)];
+            if (scene.empty()) break;
+            if (EqualsNoCase(scene, key)) {
+                sceneFlags[static_cast<size_t>(g * kScenes + s)] = 1;
+                return;
+            }
+        }
+    }
+}
+
+void CSaveData::SetSnrFileName(std::string_view name) {
+    AddExecLog("CSaveData::SetSnrFileName");
+    snrFileName_ = std::string(name.substr(0, 255));
+}
+
+} // namespace qw

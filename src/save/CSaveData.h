@@ -1,0 +1,123 @@
+#pragma once
+// Everything that outlives a screen: the scenario's variables, the player's settings, the
+// extended settings in "Novel.ini", read flags, CG and scene flags, and the configuration file
+// "CONFIG.SAV" in the save directory.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/Bytes.h"
+
+namespace qw {
+
+class CDIBImage;
+
+// The 32-byte settings block, stored whole in the configuration file.
+struct GameSettings {
+    uint8_t fullScreen = 0;
+    int32_t skipMode = 1; // 1: skip stops at unread messages
+    int32_t textSpeed = 128;
+    int32_t autoSpeed = 128;
+    uint8_t musicOn = 1, effectsOn = 1, voiceOn = 1;
+    int32_t musicVolume = 128, effectsVolume = 128, voiceVolume = 128;
+
+    void Write(ByteWriter& out) const;
+    static GameSettings Read(ByteSpan block); // block of 32 bytes
+};
+
+struct CharacterOption {
+    uint8_t voice = 1;
+    uint8_t alpha = 255, red = 255, green = 255, blue = 255;
+};
+
+// The extended settings, section [ConfigEx] and "char%03d" of "Novel.ini".
+struct ExtendedSettings {
+    uint8_t noneEffect = 0;
+    int32_t frameSpeed = 1; // at least 1 once read
+    uint8_t altAndEnter = 0;
+    uint8_t systemSE = 1;
+    uint8_t nonePause = 0;
+    uint8_t bgmSmallVolume = 0;
+    std::array<CharacterOption, 256> characters{};
+};
+
+class CSaveData {
+public:
+    static constexpr int kLocalVariables = 1000;
+    static constexpr int kGlobalVariables = 1000;
+    static constexpr int kStringVariables = 256;
+    static constexpr int kStringSize = 64;
+    static constexpr int kCGGroups = 20, kCGEntries = 100, kCGNames = 20;
+    static constexpr int kSceneGroups = 20, kScenes = 20;
+    static constexpr int kKidokuRecords = 1000;
+    static constexpr size_t kComponentBufferSize = 1048576;
+
+    // `installDir` ends with a separator; the save directory and ini path derive from it.
+    explicit CSaveData(std::string installDir = {});
+    virtual ~CSaveData();
+
+    virtual bool Initialize();
+    virtual void Release();
+
+    bool LoadConfig();
+    bool SaveConfig();
+    bool LoadConfigEx();
+    bool SaveConfigEx();
+
+    // Read flags of the current scenario file; message numbers below 0 are never recorded.
+    bool CheckKidokuFlag(int message);
+    void SetKidokuFlag(int message);
+
+    void SetCGFlag(std::string_view name);
+    void SetSceneFlag(std::string_view name);
+    // The names the extras screen shows; filled from the "CGLIST" and "SCENELIST" definitions.
+    void SetCGName(int group, int entry, int index, std::string_view name);
+    void SetSceneName(int group, int scene, std::string_view name);
+
+    void SetSnrFileName(std::string_view name);
+    const std::string& GetSnrFileName() const { return snrFileName_; }
+
+    std::string SaveDirectory() const;
+    const std::string& IniPath() const { return iniPath_; }
+
+    // Scenario state, read and written directly by the interpreter and the screens.
+    GameSettings settings;
+    ExtendedSettings configEx;
+    std::array<int32_t, kLocalVariables> localVars{};
+    std::array<int32_t, kGlobalVariables> globalVars{};
+    std::array<std::array<char, kStringSize>, kStringVariables> stringVars{};
+    std::array<char, 64> subtitle{};
+    int32_t thumbnailMode = 0;
+    int32_t thumbnailParam = -1;
+    std::array<char, 64> thumbnailName{}; // thumbnail mode 40: the picture's name
+    std::vector<uint8_t> cgFlags = std::vector<uint8_t>(kCGGroups * kCGEntries * kCGNames);
+    std::vector<uint8_t> sceneFlags = std::vector<uint8_t>(kSceneGroups * kScenes);
+    uint8_t replay = 0;
+    int32_t characterCount = 256;
+    int32_t currentCharacter = 0;
+    std::unique_ptr<CDIBImage> thumbnail;
+    std::vector<uint8_t> componentBuffer;
+    int32_t componentLength = 0;
+
+private:
+    struct KidokuRecord {
+        std::string name;
+        std::vector<uint8_t> flags; // empty: record unused
+    };
+    KidokuRecord* SearchKidokuBuff(std::string_view scenarioName);
+    static void SetupKidoku(KidokuRecord& record, int message);
+
+    std::string installDir_;
+    std::string iniPath_;
+    std::string snrFileName_;
+    std::vector<KidokuRecord> kidoku_;
+    // CG names: group × entry × name, and scene names: group × scene (empty = none).
+    std::vector<std::string> cgNames_;
+    std::vector<std::string> sceneNames_;
+};
+
+} // namespace qw

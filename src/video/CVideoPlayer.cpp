@@ -1,0 +1,19 @@
+#include "video/CVideoPlayer.h"
+
+#include "app/ExecLog.h"
+
+namespace qw {
+
+bool CVideoPlayer::Initialize(platform::Window* window) {
+    AddExecLog("CVideoPlayer::Initialize");
+    window_ = window;
+    return true;
+}
+
+void CVideoPlayer::SetPause(bool on) {
+    AddExecLog("CVideoPlayer::SetPause");
+    if (on) ++pauseCount_;
+    else if (pauseCount_ > 0) --pauseCount_;
+}
+
+} // namespace qw

@@ -1,0 +1,26 @@
+#pragma once
+// Movie playback. No movie plays until the decoder lands; the main window already asks it every
+// tick whether one does, and hands it presentation when it does.
+
+namespace qw {
+
+namespace platform {
+class Window;
+}
+
+class CVideoPlayer {
+public:
+    virtual ~CVideoPlayer() = default;
+    virtual bool Initialize(platform::Window* window);
+    virtual void Release() {}
+    virtual bool IsPlaying() const { return false; }
+    virtual void Move(int /*frameMs*/) {}
+    virtual void SetPause(bool on);
+    int GetPauseCount() const { return pauseCount_; }
+
+protected:
+    platform::Window* window_ = nullptr;
+    int pauseCount_ = 0;
+};
+
+} // namespace qw
