@@ -26,9 +26,10 @@ const char* LaunchUsage() {
            "  TICK key NAME down|up       NAME: RETURN ESCAPE CONTROL SHIFT SPACE TAB UP DOWN LEFT\n"
            "                              RIGHT PRIOR NEXT Z X ALT, or a virtual-key number\n"
            "  TICK button left|right|middle down|up\n"
-           "  TICK move X Y | TICK click X Y | TICK wheel DELTA | TICK char TEXT\n"
+           "  TICK move X Y | TICK click X Y | TICK wheel DELTA | TICK char TEXT | TICK close\n"
            "\n"
-           "Exit status: 0 normal end (or another instance already runs), 255 after a failure.\n";
+           "Exit status: 0 normal end (or another instance already runs), 255 after a failure,\n"
+           "2 for a command-line error.\n";
 }
 
 namespace {

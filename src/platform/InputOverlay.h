@@ -9,7 +9,7 @@
 namespace qw::platform {
 
 struct OverlayEvent {
-    enum class Type { Char, Wheel };
+    enum class Type { Char, Wheel, Close };
     Type type = Type::Char;
     int value = 0; // character code, or wheel delta
 };

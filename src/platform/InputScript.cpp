@@ -126,6 +126,10 @@ std::optional<InputScript> InputScript::Parse(std::string_view text, std::string
             action.kind = Action::Kind::Char;
             action.text = std::string(words[2]);
             script.actions_.push_back(action);
+        } else if (verb == "close") {
+            if (words.size() != 2) return fail("close takes nothing more");
+            action.kind = Action::Kind::Close;
+            script.actions_.push_back(action);
         } else {
             return fail("unknown action '" + std::string(verb) + "'");
         }
@@ -145,6 +149,7 @@ void InputScript::Apply(int tick, InputOverlay& overlay) const {
             ++overlay.mouseMoves;
             break;
         case Action::Kind::Wheel: overlay.events.push_back({OverlayEvent::Type::Wheel, a.value}); break;
+        case Action::Kind::Close: overlay.events.push_back({OverlayEvent::Type::Close, 0}); break;
         case Action::Kind::Char:
             for (char c : a.text)
                 overlay.events.push_back({OverlayEvent::Type::Char, static_cast<uint8_t>(c)});

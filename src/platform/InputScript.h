@@ -9,6 +9,7 @@
 //   TICK click X Y               move, left button down, and up one tick later
 //   TICK wheel DELTA             120 per notch, positive away from the player
 //   TICK char TEXT               types TEXT (the rest of the line)
+//   TICK close                   the player asks to close the window
 
 #include <optional>
 #include <string>
@@ -32,7 +33,7 @@ public:
 
 private:
     struct Action {
-        enum class Kind { Key, Move, Char, Wheel };
+        enum class Kind { Key, Move, Char, Wheel, Close };
         int tick = 0;
         Kind kind = Kind::Key;
         int key = 0;      // virtual key (Key)

@@ -28,6 +28,8 @@ public:
         overlay_.events.pop_front();
         if (e.type == OverlayEvent::Type::Char) {
             event = {WindowEvent::Type::Char, e.value, 0, 0, 0};
+        } else if (e.type == OverlayEvent::Type::Close) {
+            event = {WindowEvent::Type::CloseRequest};
         } else {
             Point p = GetCursorPosition();
             event = {WindowEvent::Type::MouseWheel, e.value, p.x, p.y, 0};

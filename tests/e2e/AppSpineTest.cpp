@@ -1,0 +1,113 @@
+// The application shell end to end: headless runs, repeatability, the single-instance guard, the
+// close confirmation and the failure path.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include "TestGame.h"
+
+namespace qw::e2e {
+namespace {
+
+TestGame MinimalGame(const std::string& name) {
+    TestGame game(name);
+    game.AddScenario("START.MSD", "END\n");
+    return game;
+}
+
+TEST(AppSpine, HeadlessRunDumpsTheSameStateTwice) {
+    TestGame game = MinimalGame("spine_repeat");
+    RunResult first = game.Run("--ticks 100 --seed 7");
+    ASSERT_EQ(first.exitCode, 0) << first.stderrText;
+    ASSERT_TRUE(first.state) << first.stateText;
+    EXPECT_EQ((*first.state)["ticks"].Int(), 100);
+    EXPECT_EQ((*first.state)["local_variables"].Items().size(), 1000u);
+    EXPECT_EQ((*first.state)["global_variables"].Items().size(), 1000u);
+    EXPECT_EQ((*first.state)["string_variables"].Items().size(), 256u);
+    RunResult second = game.Run("--ticks 100 --seed 7");
+    EXPECT_EQ(first.stateText, second.stateText);
+}
+
+TEST(AppSpine, AMissingArchiveIsReportedAndEndsStartUp) {
+    TestGame game = MinimalGame("spine_missing_archive");
+    std::filesystem::remove_all(game.Path("VOICE"));
+    RunResult r = game.Run("--ticks 5");
+    EXPECT_EQ(r.exitCode, 255);
+    EXPECT_NE(r.stderrText.find("MainWindow:FileJoin"), std::string::npos) << r.stderrText;
+    EXPECT_NE(r.stderrText.find("VOICE"), std::string::npos);
+}
+
+TEST(AppSpine, AMissingStartScenarioEndsTheGameWithItsMessage) {
+    TestGame game("spine_no_start");
+    RunResult r = game.Run("--ticks 5");
+    EXPECT_EQ(r.exitCode, 0); // the game closes without asking
+    EXPECT_NE(r.stderrText.find("データを読み込めませんでした。"), std::string::npos) << r.stderrText;
+}
+
+TEST(AppSpine, ASecondInstanceOfTheSameGameExitsAtOnce) {
+    TestGame game = MinimalGame("spine_second_instance");
+    // The first instance runs for a long while in the background.
+    pid_t first = fork();
+    ASSERT_GE(first, 0);
+    if (first == 0) {
+        std::string dir = game.Dir();
+        execl(QW_BIN_QUILLWORK, QW_BIN_QUILLWORK, dir.c_str(), "--headless", "--ticks", "100000000",
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    // Wait until it holds the lock (it has written nothing yet; give it time to start).
+    RunResult second;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        usleep(50000);
+        second = game.Run("--ticks 100000000", false);
+        if (second.exitCode == 0) break;
+    }
+    EXPECT_EQ(second.exitCode, 0);
+    kill(first, SIGTERM);
+    int status = 0;
+    waitpid(first, &status, 0);
+}
+
+TEST(AppSpine, ClosingAsksAndNoResumesTheGame) {
+    TestGame game = MinimalGame("spine_close");
+    // The player closes the window at tick 3.
+    WriteText(game.Path("close.txt"), "3 close\n");
+    RunResult no = game.Run("--ticks 20 --answer no --input " + Quote(game.Path("close.txt")));
+    ASSERT_EQ(no.exitCode, 0) << no.stderrText;
+    EXPECT_NE(no.stderrText.find("終了しますか？ -> no"), std::string::npos) << no.stderrText;
+    EXPECT_EQ((*no.state)["ticks"].Int(), 20); // kept running after "No"
+    RunResult yes = game.Run("--ticks 20 --answer yes --input " + Quote(game.Path("close.txt")));
+    ASSERT_EQ(yes.exitCode, 0);
+    EXPECT_EQ((*yes.state)["ticks"].Int(), 3);
+}
+
+TEST(AppSpine, AnExceptionWritesTheLogAndExitsWith255) {
+    TestGame game = MinimalGame("spine_exception");
+    RunResult r = game.Run("--ticks 50", false);
+    ASSERT_EQ(r.exitCode, 0);
+    WriteText(game.Path("QWLog.txt"), "old log\n");
+    r = game.Run("--ticks 50", false);
+    EXPECT_EQ(ReadText(game.Path("QWLog.txt")), "old log\n"); // a normal exit leaves it alone
+
+    std::string cmd = "QUILLWORK_FAULT=throw@5 " + std::string(QW_BIN_QUILLWORK) + " " + Quote(game.Dir()) +
+                      " --headless --ticks 50 2>" + Quote(game.Path("err.txt"));
+    EXPECT_EQ(RunCommand(cmd), 255);
+    std::string log = ReadText(game.Path("QWLog.txt"));
+    EXPECT_EQ(log.rfind("\x81\x79\x8E\xC0\x8D\x73\x83\x8D\x83\x4F\x81\x7A\nOld\n0001:", 0), 0u) << log; // 【実行ログ】
+    EXPECT_NE(log.find(":CMainWindow::OnIdle\n"), std::string::npos);
+    EXPECT_EQ(log.substr(log.size() - 4), "New\n");
+    EXPECT_NE(ReadText(game.Path("err.txt")).find("QWLog.txt"), std::string::npos);
+
+    std::filesystem::remove(game.Path("QWLog.txt"));
+    cmd = "QUILLWORK_FAULT=crash@5 " + std::string(QW_BIN_QUILLWORK) + " " + Quote(game.Dir()) +
+          " --headless --ticks 50 2>/dev/null";
+    EXPECT_EQ(RunCommand(cmd), 255);
+    EXPECT_NE(ReadText(game.Path("QWLog.txt")).find(":CMainWindow::OnIdle\n"), std::string::npos);
+}
+
+} // namespace
+} // namespace qw::e2e
