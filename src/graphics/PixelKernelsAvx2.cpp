@@ -47,11 +47,6 @@ inline int TransparentMask(__m256i s) {
     return _mm256_movemask_ps(_mm256_castsi256_ps(zero));
 }
 
-inline int OpaqueMask(__m256i s) {
-    const __m256i full = _mm256_cmpeq_epi32(_mm256_and_si256(s, AlphaBits()), AlphaBits());
-    return _mm256_movemask_ps(_mm256_castsi256_ps(full));
-}
-
 inline __m256i BltBlendHalf(__m256i t, __m256i d) {
     const __m256i a = SpreadAlpha(t);
     const __m256i ia = _mm256_sub_epi16(_mm256_set1_epi16(255), a);
@@ -83,23 +78,42 @@ void BltBlend(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
     if (colour == 0) return;
     const bool white = colour == 0xFFFFFFFFu;
     const __m256i zero = _mm256_setzero_si256();
+    const __m256i alpha = AlphaBits();
     const __m256i c = Widen(colour);
+    // Untinted, each pixel's alpha goes straight from the source bytes to its four lanes.
+    const __m256i alphaLo =
+        _mm256_setr_epi8(3, -1, 3, -1, 3, -1, 3, -1, 7, -1, 7, -1, 7, -1, 7, -1, 3, -1, 3, -1, 3,
+                         -1, 3, -1, 7, -1, 7, -1, 7, -1, 7, -1);
+    const __m256i alphaHi =
+        _mm256_setr_epi8(11, -1, 11, -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1, 11, -1, 11,
+                         -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1);
+    const __m256i w255 = _mm256_set1_epi16(255);
     size_t i = 0;
     for (; i + 8 <= n; i += 8) {
         const __m256i s = Load(src + i);
-        if (TransparentMask(s) == 0xFF) continue;
-        if (white && OpaqueMask(s) == 0xFF) {
+        if (_mm256_testz_si256(s, alpha)) continue;  // all transparent
+        if (white && _mm256_testc_si256(s, alpha)) { // all opaque
             Store(dst + i, s);
             continue;
         }
         const __m256i d = Load(dst + i);
-        __m256i sl = _mm256_unpacklo_epi8(s, zero), sh = _mm256_unpackhi_epi8(s, zero);
-        if (!white) {
-            sl = Div255(_mm256_mullo_epi16(sl, c));
-            sh = Div255(_mm256_mullo_epi16(sh, c));
+        __m256i lo, hi;
+        if (white) {
+            const __m256i al = _mm256_shuffle_epi8(s, alphaLo),
+                          ah = _mm256_shuffle_epi8(s, alphaHi);
+            const __m256i sl = _mm256_unpacklo_epi8(s, zero), sh = _mm256_unpackhi_epi8(s, zero);
+            lo = Div255(_mm256_add_epi16(
+                _mm256_mullo_epi16(sl, al),
+                _mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero), _mm256_sub_epi16(w255, al))));
+            hi = Div255(_mm256_add_epi16(
+                _mm256_mullo_epi16(sh, ah),
+                _mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero), _mm256_sub_epi16(w255, ah))));
+        } else {
+            const __m256i sl = Div255(_mm256_mullo_epi16(_mm256_unpacklo_epi8(s, zero), c));
+            const __m256i sh = Div255(_mm256_mullo_epi16(_mm256_unpackhi_epi8(s, zero), c));
+            lo = BltBlendHalf(sl, _mm256_unpacklo_epi8(d, zero));
+            hi = BltBlendHalf(sh, _mm256_unpackhi_epi8(d, zero));
         }
-        const __m256i lo = BltBlendHalf(sl, _mm256_unpacklo_epi8(d, zero));
-        const __m256i hi = BltBlendHalf(sh, _mm256_unpackhi_epi8(d, zero));
         Store(dst + i, _mm256_packus_epi16(lo, hi));
     }
     sse2::BltBlend(dst + i, src + i, n - i, colour);
