@@ -52,6 +52,7 @@ bool CDIBImage::Create(int width, int height) {
 }
 
 void CDIBImage::SetClipRect(int left, int top, int right, int bottom) {
+    AddExecLog("CDIBImage::SetClipRect");
     clipLeft_ = left;
     clipTop_ = top;
     clipRight_ = right;

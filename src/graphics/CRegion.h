@@ -6,6 +6,8 @@
 // The set is kept as horizontal bands (rows with the same run of spans), sorted top to bottom and
 // left to right, with vertically adjacent bands of equal spans merged. `Rects()` lists it as
 // non-overlapping rectangles in that order, like the system's region data.
+//
+// Like the system calls it stands for, it leaves the execution trace alone.
 
 #include <vector>
 

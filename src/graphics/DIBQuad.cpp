@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/ExecLog.h"
+#include "graphics/BilinearSpanSampler.h"
 #include "graphics/CDIBImage.h"
 #include "graphics/PixelKernels.h"
 #include "graphics/PixelKernelsScalar.h"
@@ -95,6 +96,7 @@ void CDIBImage::QuadBlit(QuadOp op, CDIBImage* dst, const VertexQuad& q, bool sm
     if (win.left > win.right || !scan.Scan(q, win.top, win.bottom, width_, height_)) return;
 
     const PixelKernels& k = ActivePixelKernels();
+    BilinearSpanSampler bilinear(pixels_.data(), width_, height_, k);
     // Copy and the blends step the source by (extent + 1) / length, the others by extent / length.
     const int plus = nearestStep ? 0 : 1;
     const uint32_t c = q.colour;
@@ -126,7 +128,14 @@ void CDIBImage::QuadBlit(QuadOp op, CDIBImage* dst, const VertexQuad& q, bool sm
         // The samples of the span: straight into the destination for Copy, else into a buffer.
         const auto sample = [&](uint32_t* out) {
             if (smooth) {
-                k.bilinearRow(out, src, width_, height_, u32, du32, v32, dv32, n);
+                bilinear.Sample(out, u32, du32, v32, dv32, n);
+                return;
+            }
+            if (dv32 == 0) { // one source row
+                const uint32_t* row = src + static_cast<size_t>(v32 >> 16) * pitch;
+                int32_t su = u32;
+                for (size_t i = 0; i < n; ++i, su += du32)
+                    out[i] = row[su >> 16];
                 return;
             }
             int32_t su = u32, sv = v32;

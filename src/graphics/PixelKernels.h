@@ -31,6 +31,14 @@ struct PixelKernels {
     // the pixel as it is at the last column and row. Callers keep every position inside.
     void (*bilinearRow)(uint32_t* out, const uint32_t* src, int width, int height, int32_t u,
                         int32_t du, int32_t v, int32_t dv, size_t n);
+    // The same filter in two passes, for spans that stay on one source row (BilinearSpanSampler).
+    // Across: out[i] holds, per channel in 16-bit fields (blue lowest), p(x) × (255 − fx) +
+    // p(x + 1) × fx of `row` at x = (u + i × du) >> 16, fx = bits 8–15; callers keep x + 1 inside.
+    // Down: out[i] = (top[i] × (255 − fy) + bottom[i] × fy) >> 16 per channel, fy = bits 8–15
+    // of v + i × dv (a span may creep down within its row pair).
+    void (*bilinearAcross)(uint64_t* out, const uint32_t* row, int32_t u, int32_t du, size_t n);
+    void (*bilinearDown)(uint32_t* out, const uint64_t* top, const uint64_t* bottom, int32_t v,
+                         int32_t dv, size_t n);
 };
 
 enum class SimdLevel { Scalar, Sse2, Avx2 };

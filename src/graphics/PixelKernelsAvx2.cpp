@@ -47,11 +47,6 @@ inline int TransparentMask(__m256i s) {
     return _mm256_movemask_ps(_mm256_castsi256_ps(zero));
 }
 
-inline int OpaqueMask(__m256i s) {
-    const __m256i full = _mm256_cmpeq_epi32(_mm256_and_si256(s, AlphaBits()), AlphaBits());
-    return _mm256_movemask_ps(_mm256_castsi256_ps(full));
-}
-
 inline __m256i BltBlendHalf(__m256i t, __m256i d) {
     const __m256i a = SpreadAlpha(t);
     const __m256i ia = _mm256_sub_epi16(_mm256_set1_epi16(255), a);
@@ -83,23 +78,42 @@ void BltBlend(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
     if (colour == 0) return;
     const bool white = colour == 0xFFFFFFFFu;
     const __m256i zero = _mm256_setzero_si256();
+    const __m256i alpha = AlphaBits();
     const __m256i c = Widen(colour);
+    // Untinted, each pixel's alpha goes straight from the source bytes to its four lanes.
+    const __m256i alphaLo =
+        _mm256_setr_epi8(3, -1, 3, -1, 3, -1, 3, -1, 7, -1, 7, -1, 7, -1, 7, -1, 3, -1, 3, -1, 3,
+                         -1, 3, -1, 7, -1, 7, -1, 7, -1, 7, -1);
+    const __m256i alphaHi =
+        _mm256_setr_epi8(11, -1, 11, -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1, 11, -1, 11,
+                         -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1);
+    const __m256i w255 = _mm256_set1_epi16(255);
     size_t i = 0;
     for (; i + 8 <= n; i += 8) {
         const __m256i s = Load(src + i);
-        if (TransparentMask(s) == 0xFF) continue;
-        if (white && OpaqueMask(s) == 0xFF) {
+        if (_mm256_testz_si256(s, alpha)) continue;  // all transparent
+        if (white && _mm256_testc_si256(s, alpha)) { // all opaque
             Store(dst + i, s);
             continue;
         }
         const __m256i d = Load(dst + i);
-        __m256i sl = _mm256_unpacklo_epi8(s, zero), sh = _mm256_unpackhi_epi8(s, zero);
-        if (!white) {
-            sl = Div255(_mm256_mullo_epi16(sl, c));
-            sh = Div255(_mm256_mullo_epi16(sh, c));
+        __m256i lo, hi;
+        if (white) {
+            const __m256i al = _mm256_shuffle_epi8(s, alphaLo),
+                          ah = _mm256_shuffle_epi8(s, alphaHi);
+            const __m256i sl = _mm256_unpacklo_epi8(s, zero), sh = _mm256_unpackhi_epi8(s, zero);
+            lo = Div255(_mm256_add_epi16(
+                _mm256_mullo_epi16(sl, al),
+                _mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero), _mm256_sub_epi16(w255, al))));
+            hi = Div255(_mm256_add_epi16(
+                _mm256_mullo_epi16(sh, ah),
+                _mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero), _mm256_sub_epi16(w255, ah))));
+        } else {
+            const __m256i sl = Div255(_mm256_mullo_epi16(_mm256_unpacklo_epi8(s, zero), c));
+            const __m256i sh = Div255(_mm256_mullo_epi16(_mm256_unpackhi_epi8(s, zero), c));
+            lo = BltBlendHalf(sl, _mm256_unpacklo_epi8(d, zero));
+            hi = BltBlendHalf(sh, _mm256_unpackhi_epi8(d, zero));
         }
-        const __m256i lo = BltBlendHalf(sl, _mm256_unpacklo_epi8(d, zero));
-        const __m256i hi = BltBlendHalf(sh, _mm256_unpackhi_epi8(d, zero));
         Store(dst + i, _mm256_packus_epi16(lo, hi));
     }
     sse2::BltBlend(dst + i, src + i, n - i, colour);
@@ -233,8 +247,57 @@ void FadeToColour(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour,
     sse2::FadeToColour(dst + i, src + i, n - i, colour, k);
 }
 
-constexpr PixelKernels kKernels{"avx2",   Fill,    BltBlend,   BltFast,      Blend,
-                                Modulate, Fade255, FadeShift8, FadeToColour, sse2::BilinearRow};
+void BilinearDown(uint32_t* out, const uint64_t* top, const uint64_t* bottom, int32_t v, int32_t dv,
+                  size_t n) {
+    const __m256i w255 = _mm256_set1_epi16(255);
+    const __m256i step = _mm256_set1_epi32(8 * dv);
+    __m256i vs = _mm256_add_epi32(
+        _mm256_set1_epi32(v),
+        _mm256_mullo_epi32(_mm256_set1_epi32(dv), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)));
+    // Four pixels (two per 128-bit lane) with their weights → 16-bit lanes in the same order.
+    const auto four = [&](size_t at, __m256i fy32, __m256i pick) {
+        // fy of pixels 0 1 | 2 3 spread over their four channels each.
+        __m256i w1 = _mm256_permutevar8x32_epi32(fy32, pick);
+        w1 = _mm256_or_si256(w1, _mm256_slli_epi32(w1, 16));
+        const __m256i w0 = _mm256_sub_epi16(w255, w1);
+        const __m256i t = Load(reinterpret_cast<const uint32_t*>(top + at));
+        const __m256i b = Load(reinterpret_cast<const uint32_t*>(bottom + at));
+        const __m256i lo0 = _mm256_mullo_epi16(t, w0), hi0 = _mm256_mulhi_epu16(t, w0);
+        const __m256i lo1 = _mm256_mullo_epi16(b, w1), hi1 = _mm256_mulhi_epu16(b, w1);
+        const __m256i sa =
+            _mm256_add_epi32(_mm256_unpacklo_epi16(lo0, hi0), _mm256_unpacklo_epi16(lo1, hi1));
+        const __m256i sb =
+            _mm256_add_epi32(_mm256_unpackhi_epi16(lo0, hi0), _mm256_unpackhi_epi16(lo1, hi1));
+        return _mm256_packs_epi32(_mm256_srli_epi32(sa, 16), _mm256_srli_epi32(sb, 16));
+    };
+    const __m256i pickLow = _mm256_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3);
+    const __m256i pickHigh = _mm256_setr_epi32(4, 4, 5, 5, 6, 6, 7, 7);
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8, v += 8 * dv) {
+        const __m256i fy32 = _mm256_and_si256(_mm256_srli_epi32(vs, 8), _mm256_set1_epi32(0xFF));
+        vs = _mm256_add_epi32(vs, step);
+        // Lanes come out as pixels 0 1 4 5 | 2 3 6 7; the permute puts them in order.
+        const __m256i packed =
+            _mm256_packus_epi16(four(i, fy32, pickLow), four(i + 4, fy32, pickHigh));
+        Store(out + i, _mm256_permute4x64_epi64(packed, 0xD8));
+    }
+    sse2::BilinearDown(out + i, top + i, bottom + i, v, dv, n - i);
+}
+
+constexpr PixelKernels kKernels{
+    .name = "avx2",
+    .fill = Fill,
+    .bltBlend = BltBlend,
+    .bltFast = BltFast,
+    .blend = Blend,
+    .modulate = Modulate,
+    .fade255 = Fade255,
+    .fadeShift8 = FadeShift8,
+    .fadeToColour = FadeToColour,
+    .bilinearRow = sse2::BilinearRow,
+    .bilinearAcross = sse2::BilinearAcross,
+    .bilinearDown = BilinearDown,
+};
 
 } // namespace
 

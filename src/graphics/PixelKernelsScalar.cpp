@@ -62,13 +62,48 @@ void BilinearRow(uint32_t* out, const uint32_t* src, int width, int height, int3
         out[i] = BilinearAt(src, width, height, u, v);
 }
 
+void BilinearAcross(uint64_t* out, const uint32_t* row, int32_t u, int32_t du, size_t n) {
+    for (size_t i = 0; i < n; ++i, u += du) {
+        const uint32_t* p = row + (u >> 16);
+        const uint64_t fx = static_cast<uint64_t>((u >> 8) & 0xFF);
+        uint64_t h = 0;
+        for (int c = 0; c < 4; ++c)
+            h |= (((p[0] >> (8 * c)) & 0xFF) * (255 - fx) + ((p[1] >> (8 * c)) & 0xFF) * fx)
+                 << (16 * c);
+        out[i] = h;
+    }
+}
+
+void BilinearDown(uint32_t* out, const uint64_t* top, const uint64_t* bottom, int32_t v, int32_t dv,
+                  size_t n) {
+    for (size_t i = 0; i < n; ++i, v += dv) {
+        const uint64_t fy = static_cast<uint64_t>((v >> 8) & 0xFF);
+        uint32_t p = 0;
+        for (int c = 0; c < 4; ++c) {
+            const uint64_t t = (top[i] >> (16 * c)) & 0xFFFF, b = (bottom[i] >> (16 * c)) & 0xFFFF;
+            p |= static_cast<uint32_t>((t * (255 - fy) + b * fy) >> 16) << (8 * c);
+        }
+        out[i] = p;
+    }
+}
+
 } // namespace scalar
 
 const PixelKernels& ScalarPixelKernels() {
-    static const PixelKernels kernels{"scalar",           scalar::Fill,       scalar::BltBlend,
-                                      scalar::BltFast,    scalar::Blend,      scalar::Modulate,
-                                      scalar::Fade255,    scalar::FadeShift8, scalar::FadeToColour,
-                                      scalar::BilinearRow};
+    static const PixelKernels kernels{
+        .name = "scalar",
+        .fill = scalar::Fill,
+        .bltBlend = scalar::BltBlend,
+        .bltFast = scalar::BltFast,
+        .blend = scalar::Blend,
+        .modulate = scalar::Modulate,
+        .fade255 = scalar::Fade255,
+        .fadeShift8 = scalar::FadeShift8,
+        .fadeToColour = scalar::FadeToColour,
+        .bilinearRow = scalar::BilinearRow,
+        .bilinearAcross = scalar::BilinearAcross,
+        .bilinearDown = scalar::BilinearDown,
+    };
     return kernels;
 }
 

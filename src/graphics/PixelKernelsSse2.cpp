@@ -291,12 +291,68 @@ void BilinearRow(uint32_t* out, const uint32_t* src, int width, int height, int3
     scalar::BilinearRow(out + i, src, width, height, u, du, v, dv, n - i);
 }
 
+void BilinearAcross(uint64_t* out, const uint32_t* row, int32_t u, int32_t du, size_t n) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i w255 = _mm_set1_epi16(255);
+    size_t i = 0;
+    for (; i + 2 <= n; i += 2, u += 2 * du) {
+        const int32_t ub = u + du;
+        // r = a0 b0 a1 b1: each pixel's pair, side by side.
+        const __m128i r =
+            _mm_unpacklo_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + (u >> 16))),
+                               _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + (ub >> 16))));
+        __m128i f = _mm_cvtsi32_si128(((u >> 8) & 0xFF) | ((ub >> 8) & 0xFF) << 16);
+        f = _mm_unpacklo_epi16(f, f);
+        const __m128i w1 = _mm_unpacklo_epi32(f, f), w0 = _mm_sub_epi16(w255, w1);
+        const __m128i h = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(r, zero), w0),
+                                        _mm_mullo_epi16(_mm_unpackhi_epi8(r, zero), w1));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), h);
+    }
+    scalar::BilinearAcross(out + i, row, u, du, n - i);
+}
+
+void BilinearDown(uint32_t* out, const uint64_t* top, const uint64_t* bottom, int32_t v, int32_t dv,
+                  size_t n) {
+    const __m128i w255 = _mm_set1_epi16(255);
+    // Two pixels' 16-bit channels → their 32-bit sums shifted by 16, as 16-bit lanes.
+    const auto two = [&](size_t at, int32_t va) {
+        const int32_t vb = va + dv;
+        __m128i f = _mm_cvtsi32_si128(((va >> 8) & 0xFF) | ((vb >> 8) & 0xFF) << 16);
+        f = _mm_unpacklo_epi16(f, f);
+        const __m128i w1 = _mm_unpacklo_epi32(f, f), w0 = _mm_sub_epi16(w255, w1);
+        const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(top + at));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bottom + at));
+        const __m128i lo0 = _mm_mullo_epi16(t, w0), hi0 = _mm_mulhi_epu16(t, w0);
+        const __m128i lo1 = _mm_mullo_epi16(b, w1), hi1 = _mm_mulhi_epu16(b, w1);
+        const __m128i sa =
+            _mm_add_epi32(_mm_unpacklo_epi16(lo0, hi0), _mm_unpacklo_epi16(lo1, hi1));
+        const __m128i sb =
+            _mm_add_epi32(_mm_unpackhi_epi16(lo0, hi0), _mm_unpackhi_epi16(lo1, hi1));
+        return _mm_packs_epi32(_mm_srli_epi32(sa, 16), _mm_srli_epi32(sb, 16));
+    };
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4, v += 4 * dv)
+        Store(out + i, _mm_packus_epi16(two(i, v), two(i + 2, v + 2 * dv)));
+    scalar::BilinearDown(out + i, top + i, bottom + i, v, dv, n - i);
+}
+
 } // namespace sse2
 
 const PixelKernels* Sse2PixelKernels() {
     static const PixelKernels kernels{
-        "sse2",         sse2::Fill,    sse2::BltBlend,   sse2::BltFast,      sse2::Blend,
-        sse2::Modulate, sse2::Fade255, sse2::FadeShift8, sse2::FadeToColour, sse2::BilinearRow};
+        .name = "sse2",
+        .fill = sse2::Fill,
+        .bltBlend = sse2::BltBlend,
+        .bltFast = sse2::BltFast,
+        .blend = sse2::Blend,
+        .modulate = sse2::Modulate,
+        .fade255 = sse2::Fade255,
+        .fadeShift8 = sse2::FadeShift8,
+        .fadeToColour = sse2::FadeToColour,
+        .bilinearRow = sse2::BilinearRow,
+        .bilinearAcross = sse2::BilinearAcross,
+        .bilinearDown = sse2::BilinearDown,
+    };
     return &kernels;
 }
 

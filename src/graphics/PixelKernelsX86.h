@@ -19,6 +19,9 @@ void FadeShift8(uint32_t* dst, const uint32_t* a, const uint32_t* b, size_t n, u
 void FadeToColour(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour, uint32_t k);
 void BilinearRow(uint32_t* out, const uint32_t* src, int width, int height, int32_t u, int32_t du,
                  int32_t v, int32_t dv, size_t n);
+void BilinearAcross(uint64_t* out, const uint32_t* row, int32_t u, int32_t du, size_t n);
+void BilinearDown(uint32_t* out, const uint64_t* top, const uint64_t* bottom, int32_t v, int32_t dv,
+                  size_t n);
 
 } // namespace qw::sse2
 
