@@ -65,18 +65,20 @@ bool InitApplication(const LaunchOptions& options, const WindowFactory& makeWind
     g_main = std::make_unique<CMainWindow>(makeWindow(options));
     SetMainWindow(g_main.get());
 
-    g_main->SetTickObserver([](int tick) {
+    CMainWindow* main = g_main.get();
+    main->SetTickObserver([main](int tick) {
         for (const auto& [at, path] : g_options.screenshots) {
-            if (at == tick && !SavePng(*g_main->GetScreenBuffer()->GetImage(), path))
+            if (at == tick && !SavePng(*main->GetScreenBuffer()->GetImage(), path))
                 std::fprintf(stderr, "quillwork: cannot write the screenshot %s\n", path.c_str());
         }
         if (g_options.ticks >= 0 && tick >= g_options.ticks) {
-            g_main->SetCloseWithoutAsking(true);
-            g_main->PostCloseRequest();
+            main->SetCloseWithoutAsking(true);
+            main->PostCloseRequest();
         }
     });
-    g_main->SetShutdownObserver([] {
-        if (!g_options.dumpState.empty() && !WriteStateDump(*g_main, g_options.dumpState))
+    // The main window calls this from its destruction, when g_main no longer holds it.
+    main->SetShutdownObserver([main] {
+        if (!g_options.dumpState.empty() && !WriteStateDump(*main, g_options.dumpState))
             std::fprintf(stderr, "quillwork: cannot write %s\n", g_options.dumpState.c_str());
     });
     return g_main->Create();

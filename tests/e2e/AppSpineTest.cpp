@@ -75,14 +75,14 @@ TEST(AppSpine, ASecondInstanceOfTheSameGameExitsAtOnce) {
 TEST(AppSpine, ClosingAsksAndNoResumesTheGame) {
     TestGame game = MinimalGame("spine_close");
     // The player closes the window at tick 3.
-    WriteText(game.Path("close.txt"), "3 close\n");
-    RunResult no = game.Run("--ticks 20 --answer no --input " + Quote(game.Path("close.txt")));
+    WriteText(game.Path("close.txt"), "30 close\n"); // after the opening fade
+    RunResult no = game.Run("--ticks 60 --answer no --input " + Quote(game.Path("close.txt")));
     ASSERT_EQ(no.exitCode, 0) << no.stderrText;
     EXPECT_NE(no.stderrText.find("終了しますか？ -> no"), std::string::npos) << no.stderrText;
-    EXPECT_EQ((*no.state)["ticks"].Int(), 20); // kept running after "No"
-    RunResult yes = game.Run("--ticks 20 --answer yes --input " + Quote(game.Path("close.txt")));
+    EXPECT_EQ((*no.state)["ticks"].Int(), 60); // kept running after "No"
+    RunResult yes = game.Run("--ticks 60 --answer yes --input " + Quote(game.Path("close.txt")));
     ASSERT_EQ(yes.exitCode, 0);
-    EXPECT_EQ((*yes.state)["ticks"].Int(), 3);
+    EXPECT_EQ((*yes.state)["ticks"].Int(), 29);
 }
 
 TEST(AppSpine, AnExceptionWritesTheLogAndExitsWith255) {
