@@ -14,9 +14,11 @@
 #include "common/Text.h"
 #include "files/CFile.h"
 #include "platform/Clock.h"
+#include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/InputScript.h"
 #include "platform/Process.h"
+#include "scenario/CDIBSnrScreen.h"
 
 namespace qw {
 
@@ -76,6 +78,12 @@ bool InitApplication(const LaunchOptions& options, const WindowFactory& makeWind
             main->PostCloseRequest();
         }
     });
+    // --start-scenario: the game opens on the scenario screen running that file, not the title.
+    // Member names are in the game's code page; the command line is UTF-8.
+    if (!options.startScenario.empty()) {
+        std::string name = platform::Utf8ToGame(options.startScenario).value_or(options.startScenario);
+        main->SetStartScreenFactory([name]() -> CDIBBaseScreen* { return MakeScenarioScreen(name); });
+    }
     // The main window calls this from its destruction, when g_main no longer holds it.
     main->SetShutdownObserver([main] {
         if (!g_options.dumpState.empty() && !WriteStateDump(*main, g_options.dumpState))

@@ -57,8 +57,16 @@ std::string DumpStateJson(const CMainWindow& main) {
     const CDIBBaseScreen* screen = flow ? flow->GetCurrentScreen() : nullptr;
     out += "  \"screen\": " + (screen ? JsonString(screen->ScreenName()) : std::string("null")) + ",\n";
     out += "  \"stacked_screens\": " + std::to_string(flow ? flow->GetStackCount() : 0) + ",\n";
+    // The running scenario: the current screen's, else that of the nearest suspended screen
+    // (a screen opened over the story), else the last file the save data was told of.
     ScenarioStateForDump scenario;
-    if (const CSaveData* save = main.GetSaveData()) scenario.file = save->GetSnrFileName();
+    bool found = screen && screen->GetDumpState(scenario);
+    for (int i = flow ? flow->GetStackCount() - 1 : -1; !found && i >= 0; --i)
+        if (const CDIBBaseScreen* stacked = flow->GetStackedScreen(i)) found = stacked->GetDumpState(scenario);
+    if (!found) {
+        scenario = {};
+        if (const CSaveData* save = main.GetSaveData()) scenario.file = save->GetSnrFileName();
+    }
     out += "  \"scenario\": {\"file\": " + GameText(scenario.file) +
            ", \"position\": " + std::to_string(scenario.position) + "},\n";
     const CBGMBuffer* bgm = main.GetBGMBuffer();

@@ -8,6 +8,7 @@
 #include "graphics/CDIBImage.h"
 #include "platform/FileSystem.h"
 #include "platform/IniProfile.h"
+#include "scenario/CSnrBuffer.h"
 
 namespace qw {
 
@@ -31,6 +32,33 @@ int ParseLeadingInt(const std::string& s) {
     int value = 0;
     if (std::sscanf(s.c_str(), "%d", &value) != 1) return 0;
     return value;
+}
+
+// Walks the definition records (id 0) of `file` in the scenario archive, handing each one whose
+// parameters can all be stepped over to `take`.
+template <typename Take>
+bool WalkDefinitionRecords(const char* file, Take take) {
+    CSnrBuffer reader;
+    reader.Initialize();
+    if (!reader.Read(file)) return false;
+    std::vector<SnrParam> params;
+    while (!reader.IsFinish()) {
+        reader.ClearFault();
+        uint16_t id = reader.GetCmdID();
+        if (id == CSnrBuffer::kNoCommand) break;
+        if (id == 0) {
+            params.clear();
+            for (SnrParam p = reader.GetParam(); p.IsValid(); p = reader.NextParam(p)) params.push_back(p);
+            if (!reader.HasFault()) take(reader, params);
+        }
+        reader.NextCommand();
+    }
+    return true;
+}
+
+// True when `p` is a value parameter equal to `expected`.
+bool IsNumber(CSnrBuffer& reader, SnrParam p, int32_t expected) {
+    return !reader.IsStringParam(p) && reader.GetValueParam(p) == expected && !reader.HasFault();
 }
 
 } // namespace
@@ -79,6 +107,8 @@ std::string CSaveData::SaveDirectory() const { return installDir_ + kSaveDirName
 bool CSaveData::Initialize() {
     AddExecLog("CSaveData::Initialize");
     Release();
+    ReadCGList();
+    ReadSceneList();
     componentBuffer.assign(kComponentBufferSize, 0);
     componentLength = 0;
     thumbnail = std::make_unique<CDIBImage>();
@@ -243,6 +273,67 @@ void CSaveData::SetKidokuFlag(int message) {
     if (!r) return;
     SetupKidoku(*r, message);
     r->flags[static_cast<size_t>(message) / 8] |= static_cast<uint8_t>(1u << (message % 8));
+}
+
+bool CSaveData::ReadCGList() {
+    AddExecLog("CSaveData::ReadCGList");
+    for (auto& name : cgNames_) name.clear();
+    cgCounts_.fill(0);
+    return WalkDefinitionRecords("CGLIST", [this](CSnrBuffer& reader, const std::vector<SnrParam>& p) {
+        // 100, 0, name count, group, names (24 parameters at most)
+        if (p.size() < 4 || p.size() > 24 || !IsNumber(reader, p[0], 100) || !IsNumber(reader, p[1], 0)) return;
+        if (reader.IsStringParam(p[2]) || reader.IsStringParam(p[3])) return;
+        int32_t count = reader.GetValueParam(p[2]);
+        int32_t group = reader.GetValueParam(p[3]);
+        if (reader.HasFault() || group < 0 || group >= kCGGroups) return;
+        int32_t& entries = cgCounts_[static_cast<size_t>(group)];
+        if (entries >= kCGEntries) return;
+        for (int32_t i = 0; i < count && i < kCGNames && static_cast<size_t>(i) + 4 < p.size(); ++i) {
+            std::string_view name = reader.GetStringParam(p[static_cast<size_t>(i) + 4]);
+            if (!reader.HasFault()) SetCGName(group, entries, i, name);
+        }
+        ++entries;
+    });
+}
+
+bool CSaveData::ReadSceneList() {
+    AddExecLog("CSaveData::ReadSceneList");
+    for (auto& name : sceneNames_) name.clear();
+    sceneCounts_.fill(0);
+    return WalkDefinitionRecords("SCENELIST", [this](CSnrBuffer& reader, const std::vector<SnrParam>& p) {
+        // 101, 0, group, name
+        if (p.size() != 4 || !IsNumber(reader, p[0], 101) || !IsNumber(reader, p[1], 0)) return;
+        if (reader.IsStringParam(p[2]) || !reader.IsStringParam(p[3])) return;
+        int32_t group = reader.GetValueParam(p[2]);
+        if (reader.HasFault() || group < 0 || group >= kSceneGroups) return;
+        int32_t& scenes = sceneCounts_[static_cast<size_t>(group)];
+        if (scenes >= kScenes) return;
+        std::string_view name = reader.GetStringParam(p[3]);
+        if (reader.HasFault()) return;
+        SetSceneName(group, scenes, name);
+        ++scenes;
+    });
+}
+
+int CSaveData::GetCGCount(int group) const {
+    return group >= 0 && group < kCGGroups ? cgCounts_[static_cast<size_t>(group)] : 0;
+}
+
+int CSaveData::GetSceneCount(int group) const {
+    return group >= 0 && group < kSceneGroups ? sceneCounts_[static_cast<size_t>(group)] : 0;
+}
+
+const std::string& CSaveData::GetCGName(int group, int entry, int index) const {
+    static const std::string kNone;
+    if (group < 0 || group >= kCGGroups || entry < 0 || entry >= kCGEntries || index < 0 || index >= kCGNames)
+        return kNone;
+    return cgNames_[static_cast<size_t>((group * kCGEntries + entry) * kCGNames + index)];
+}
+
+const std::string& CSaveData::GetSceneName(int group, int scene) const {
+    static const std::string kNone;
+    if (group < 0 || group >= kSceneGroups || scene < 0 || scene >= kScenes) return kNone;
+    return sceneNames_[static_cast<size_t>(group * kScenes + scene)];
 }
 
 void CSaveData::SetCGName(int group, int entry, int index, std::string_view name) {

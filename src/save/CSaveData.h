@@ -74,9 +74,19 @@ public:
 
     void SetCGFlag(std::string_view name);
     void SetSceneFlag(std::string_view name);
-    // The names the extras screen shows; filled from the "CGLIST" and "SCENELIST" definitions.
+    // The names the extras screen shows, read by Initialize from the definition files "CGLIST"
+    // (records 100, 0: name count, group, names) and "SCENELIST" (records 101, 0: group, name) in
+    // the scenario archive. Each list is cleared first; false when its file cannot be read.
+    // Records that do not fit the tables are skipped.
+    bool ReadCGList();
+    bool ReadSceneList();
     void SetCGName(int group, int entry, int index, std::string_view name);
     void SetSceneName(int group, int scene, std::string_view name);
+    int GetCGCount(int group) const;
+    int GetSceneCount(int group) const;
+    // Empty for names outside the tables or not set.
+    const std::string& GetCGName(int group, int entry, int index) const;
+    const std::string& GetSceneName(int group, int scene) const;
 
     void SetSnrFileName(std::string_view name);
     const std::string& GetSnrFileName() const { return snrFileName_; }
@@ -118,6 +128,8 @@ private:
     // CG names: group × entry × name, and scene names: group × scene (empty = none).
     std::vector<std::string> cgNames_;
     std::vector<std::string> sceneNames_;
+    std::array<int32_t, kCGGroups> cgCounts_{};
+    std::array<int32_t, kSceneGroups> sceneCounts_{};
 };
 
 } // namespace qw

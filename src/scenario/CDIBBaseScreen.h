@@ -9,6 +9,8 @@
 
 namespace qw {
 
+struct ScenarioStateForDump;
+
 class CDIBBaseScreen : public CBaseGame {
 public:
     explicit CDIBBaseScreen(CBaseGame* parent = nullptr);
@@ -27,6 +29,8 @@ public:
     virtual void OnChangeScreen1st() {}
     virtual void OnChangeScreen2nd() {}
     virtual void Update();
+    // Fills in what the dumped state shows of a running scenario; false for screens that run none.
+    virtual bool GetDumpState(ScenarioStateForDump& /*out*/) const { return false; }
 
     CDIBImage* GetBackImage() const { return backImage_.get(); }
     CDIBImage* GetDrawImage() const { return drawImage_.get(); }

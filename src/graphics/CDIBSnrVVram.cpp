@@ -1,0 +1,82 @@
+#include "graphics/CDIBSnrVVram.h"
+
+#include "app/CMainWindow.h"
+#include "app/CScreenBuffer.h"
+#include "app/ExecLog.h"
+#include "graphics/CDIBImage.h"
+
+namespace qw {
+
+CDIBSnrVVram::CDIBSnrVVram() = default;
+
+CDIBSnrVVram::~CDIBSnrVVram() {
+    CDIBSnrVVram::Release();
+}
+
+bool CDIBSnrVVram::Initialize() {
+    AddExecLog("CDIBSnrVVram::Initialize");
+    Release();
+    for (auto& page : pages_) {
+        page = std::make_unique<CDIBImage>();
+        if (!page->Create(kPageWidth, kPageHeight)) return false;
+        page->FillFull(0);
+    }
+    front_ = 0;
+    composed_ = false;
+    return true;
+}
+
+void CDIBSnrVVram::Release() {
+    AddExecLog("CDIBSnrVVram::Release");
+    pages_[0].reset();
+    pages_[1].reset();
+    composed_ = false;
+}
+
+bool CDIBSnrVVram::Save(ByteWriter& /*out*/) const {
+    AddExecLog("CDIBSnrVVram::Save");
+    return true; // nothing to keep until the pages hold layers
+}
+
+std::optional<size_t> CDIBSnrVVram::Load(ByteSpan /*record*/) {
+    AddExecLog("CDIBSnrVVram::Load");
+    return size_t{0};
+}
+
+void CDIBSnrVVram::Move(bool /*skip*/) {
+    AddExecLog("CDIBSnrVVram::Move");
+    if (composed_ || !pages_[front_]) return;
+    // The first picture: the whole frame has to show it.
+    composed_ = true;
+    CMainWindow* main = GetMainWindow();
+    if (CScreenBuffer* screen = main ? main->GetScreenBuffer() : nullptr) screen->InvalidateAll();
+}
+
+void CDIBSnrVVram::Draw(CDIBImage& frame) {
+    AddExecLog("CDIBSnrVVram::Draw");
+    CDIBImage* page = pages_[front_].get();
+    if (!page) return;
+    CMainWindow* main = GetMainWindow();
+    CScreenBuffer* screen = main ? main->GetScreenBuffer() : nullptr;
+    if (const std::vector<RegionRect>* list = screen ? screen->GetRectList() : nullptr) {
+        for (const RegionRect& r : *list)
+            page->Copy(&frame, r.left, r.top, r.left, r.top, r.right - r.left, r.bottom - r.top);
+        return;
+    }
+    page->Copy(&frame, 0, 0, 0, 0, kPageWidth, kPageHeight);
+}
+
+void CDIBSnrVVram::CopyImage(CDIBImage& target) {
+    AddExecLog("CDIBSnrVVram::CopyImage");
+    if (CDIBImage* page = pages_[front_].get())
+        page->Copy(&target, 0, 0, 0, 0, kPageWidth, kPageHeight);
+}
+
+CDIBImage* CDIBSnrVVram::GetScreen() const {
+    return pages_[front_].get();
+}
+CDIBImage* CDIBSnrVVram::GetBackScreen() const {
+    return pages_[front_ ^ 1].get();
+}
+
+} // namespace qw
