@@ -5,6 +5,8 @@ RELEASE ?= build
 ASAN    ?= build-asan
 FUZZ    ?= build-fuzz
 GAME    ?= $(RELEASE)/demo/game
+# Until the game has its title screen, `make run` starts the demo's story directly.
+GAME_ARGS ?= --start-scenario START
 
 .PHONY: deps run build demo test unit fuzz bench format clean
 
@@ -19,7 +21,7 @@ demo: build
 	cmake --build $(RELEASE) --target demo_game -j $(JOBS)
 
 run: demo
-	$(RELEASE)/src/quillwork $(GAME)
+	$(RELEASE)/src/quillwork $(GAME) $(GAME_ARGS)
 
 unit: deps
 	cmake -S . -B $(ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQW_SANITIZE=ON -DQW_BENCH=OFF
