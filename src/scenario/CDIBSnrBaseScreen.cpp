@@ -149,16 +149,22 @@ std::span<const CDIBSnrBaseScreen::CommandEntry> CDIBSnrBaseScreen::CommandTable
 #undef QW_SNR_HANDLER
 
 CDIBSnrBaseScreen::Handler CDIBSnrBaseScreen::FindHandler(uint16_t id) {
-    // Ids index a flat table of 65,536 bytes that holds the entry number plus one (0: none).
-    static const std::vector<uint8_t> kIndex = [] {
-        std::vector<uint8_t> index(65536, 0);
-        auto table = CommandTable();
-        for (size_t i = 0; i < table.size(); ++i)
-            if (table[i].id != 0) index[table[i].id] = static_cast<uint8_t>(i + 1);
-        return index;
+    // Ids index a flat table of 65,536 bytes holding the handler's number plus one (0: none).
+    struct Lookup {
+        std::vector<uint8_t> index = std::vector<uint8_t>(65536, 0);
+        std::vector<Handler> handlers;
+    };
+    static const Lookup kLookup = [] {
+        Lookup lookup;
+        for (const CommandEntry& entry : CommandTable()) {
+            lookup.handlers.push_back(entry.handler);
+            if (entry.id != 0)
+                lookup.index[entry.id] = static_cast<uint8_t>(lookup.handlers.size());
+        }
+        return lookup;
     }();
-    uint8_t entry = kIndex[id];
-    return entry ? CommandTable()[entry - 1u].handler : &CDIBSnrBaseScreen::MoveCmdUnknow;
+    const uint8_t number = kLookup.index[id];
+    return number ? kLookup.handlers[number - 1u] : &CDIBSnrBaseScreen::MoveCmdUnknow;
 }
 
 CDIBSnrBaseScreen::CDIBSnrBaseScreen(CBaseGame* parent) : CDIBBaseScreen(parent) {}
@@ -227,6 +233,7 @@ bool CDIBSnrBaseScreen::GetLatch(int latch) const {
 }
 
 void CDIBSnrBaseScreen::LatchInputs() {
+    AddExecLog("CDIBSnrBaseScreen::LatchInputs");
     CMainWindow* main = GetMainWindow();
     const CInput* input = main ? main->GetInput() : nullptr;
     if (!input) return;
@@ -276,6 +283,7 @@ void CDIBSnrBaseScreen::CopyImage(CDIBImage& target) {
 }
 
 bool CDIBSnrBaseScreen::GetDumpState(ScenarioStateForDump& out) const {
+    AddExecLog("CDIBSnrBaseScreen::GetDumpState");
     if (!buffer_ || !buffer_->IsLoaded()) return false;
     out.file = buffer_->GetFileName();
     out.position = static_cast<int>(buffer_->GetPos());
@@ -285,36 +293,42 @@ bool CDIBSnrBaseScreen::GetDumpState(ScenarioStateForDump& out) const {
 // Handler helpers.
 
 bool CDIBSnrBaseScreen::CheckFault(const char* command, const SnrCommandArgs& args) {
+    AddExecLog("CDIBSnrBaseScreen::CheckFault");
     if (args.FaultParam() == 0) return true;
     ErrorParam(command, args.FaultParam());
     return false;
 }
 
 bool CDIBSnrBaseScreen::CheckCount(const char* command, const SnrCommandArgs& args, int count) {
+    AddExecLog("CDIBSnrBaseScreen::CheckCount");
     if (args.Count() == count) return true;
     ErrorNumParam(command, args.Count());
     return false;
 }
 
 bool CDIBSnrBaseScreen::CheckValue(const char* command, const SnrCommandArgs& args, int index) {
+    AddExecLog("CDIBSnrBaseScreen::CheckValue");
     if (!args.IsString(index)) return true;
     ErrorTypeParam(command, index + 1);
     return false;
 }
 
 bool CDIBSnrBaseScreen::CheckString(const char* command, const SnrCommandArgs& args, int index) {
+    AddExecLog("CDIBSnrBaseScreen::CheckString");
     if (args.IsString(index)) return true;
     ErrorTypeParam(command, index + 1);
     return false;
 }
 
 bool CDIBSnrBaseScreen::CheckVariable(const char* command, int32_t number, int index) {
+    AddExecLog("CDIBSnrBaseScreen::CheckVariable");
     if (number >= 0 && number < kVariableCount) return true;
     ErrorParam(command, index + 1);
     return false;
 }
 
 void CDIBSnrBaseScreen::SetVariable(int number, int32_t value) {
+    AddExecLog("CDIBSnrBaseScreen::SetVariable");
     CMainWindow* main = GetMainWindow();
     CSaveData* save = main ? main->GetSaveData() : nullptr;
     if (!save || number < 0 || number >= kVariableCount) return;
@@ -323,17 +337,20 @@ void CDIBSnrBaseScreen::SetVariable(int number, int32_t value) {
 }
 
 void CDIBSnrBaseScreen::Next(bool go) {
+    AddExecLog("CDIBSnrBaseScreen::Next");
     buffer_->NextCommand();
     continue_ = go;
 }
 
 bool CDIBSnrBaseScreen::Jump(const char* command, int32_t label, int index) {
+    AddExecLog("CDIBSnrBaseScreen::Jump");
     if (buffer_->JumpToLabel(label)) return true;
     ErrorParam(command, index + 1);
     return false;
 }
 
 void CDIBSnrBaseScreen::EndGame() {
+    AddExecLog("CDIBSnrBaseScreen::EndGame");
     if (CMainWindow* main = GetMainWindow()) {
         main->SetCloseWithoutAsking(true);
         main->PostCloseRequest();
