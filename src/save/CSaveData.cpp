@@ -101,22 +101,23 @@ void CSaveData::Release() {
 
 bool CSaveData::LoadConfigEx() {
     AddExecLog("CSaveData::LoadConfigEx");
-    auto flag = [&](const char* key, const char* dflt) {
-        return static_cast<uint8_t>(ParseLeadingInt(platform::GetProfileString("ConfigEx", key, dflt, iniPath_)) != 0);
+    platform::IniDocument ini(iniPath_);
+    auto number = [&](const char* section, const char* key, const char* dflt) {
+        return ParseLeadingInt(ini.GetString(section, key, dflt));
     };
-    configEx.noneEffect = flag("NoneEffect", "0");
-    configEx.frameSpeed = ParseLeadingInt(platform::GetProfileString("ConfigEx", "FrameSpeed", "1", iniPath_));
+    configEx.noneEffect = number("ConfigEx", "NoneEffect", "0") != 0;
+    configEx.frameSpeed = number("ConfigEx", "FrameSpeed", "1");
     if (configEx.frameSpeed < 1) configEx.frameSpeed = 1;
-    configEx.altAndEnter = flag("AltAndEnter", "0");
-    configEx.systemSE = flag("SystemSE", "1");
-    configEx.nonePause = flag("NonePause", "0");
-    configEx.bgmSmallVolume = flag("BGMSmallVolume", "0");
+    configEx.altAndEnter = number("ConfigEx", "AltAndEnter", "0") != 0;
+    configEx.systemSE = number("ConfigEx", "SystemSE", "1") != 0;
+    configEx.nonePause = number("ConfigEx", "NonePause", "0") != 0;
+    configEx.bgmSmallVolume = number("ConfigEx", "BGMSmallVolume", "0") != 0;
     for (int n = 0; n < 256; ++n) {
         char section[16];
         std::snprintf(section, sizeof section, "char%03d", n);
         CharacterOption& c = configEx.characters[static_cast<size_t>(n)];
-        c.voice = ParseLeadingInt(platform::GetProfileString(section, "voice", "1", iniPath_)) != 0;
-        std::string color = platform::GetProfileString(section, "color", "255,255,255,255", iniPath_);
+        c.voice = number(section, "voice", "1") != 0;
+        std::string color = ini.GetString(section, "color", "255,255,255,255");
         int a = 255, r = 255, g = 255, b = 255;
         std::sscanf(color.c_str(), "%d,%d,%d,%d", &a, &r, &g, &b);
         c.alpha = static_cast<uint8_t>(a);
@@ -129,8 +130,9 @@ bool CSaveData::LoadConfigEx() {
 
 bool CSaveData::SaveConfigEx() {
     AddExecLog("CSaveData::SaveConfigEx");
+    platform::IniDocument ini(iniPath_);
     auto put = [&](const char* section, const char* key, int value) {
-        platform::WriteProfileString(section, key, std::to_string(value), iniPath_);
+        ini.SetString(section, key, std::to_string(value));
     };
     put("ConfigEx", "NoneEffect", configEx.noneEffect != 0);
     put("ConfigEx", "FrameSpeed", configEx.frameSpeed);
@@ -146,8 +148,9 @@ bool CSaveData::SaveConfigEx() {
         put(section, "voice", c.voice != 0);
         char color[48];
         std::snprintf(color, sizeof color, "%d,%d,%d,%d", c.alpha, c.red, c.green, c.blue);
-        platform::WriteProfileString(section, "color", color, iniPath_);
+        ini.SetString(section, "color", color);
     }
+    ini.Save();
     return true;
 }
 
@@ -176,8 +179,10 @@ bool CSaveData::SaveConfig() {
 bool CSaveData::LoadConfig() {
     AddExecLog("CSaveData::LoadConfig");
     auto file = platform::ReadWholeFile(SaveDirectory() + kPathSeparator + kConfigFileName);
-    if (!file) return false;
-    ByteSpan data(*file);
+    return file && ParseConfig(*file);
+}
+
+bool CSaveData::ParseConfig(ByteSpan data) {
     // A file shorter than its own counts claim is refused whole; nothing changes.
     size_t pos = kGlobalVariables * 4;
     auto count = LoadLE<int32_t>(data, pos);
