@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/CInput.h"
 #include "app/CMainWindow.h"
 #include "audio/CBGMBuffer.h"
 #include "platform/CodePage.h"
@@ -78,6 +79,15 @@ std::string DumpStateJson(const CMainWindow& main) {
         size_t subLen = 0;
         while (subLen < save->subtitle.size() && save->subtitle[subLen]) ++subLen;
         out += "  \"subtitle\": " + GameText(std::string_view(save->subtitle.data(), subLen)) + ",\n";
+    }
+    if (const CInput* input = main.GetInput()) {
+        std::string typed;
+        const auto& ring = input->GetCharRing();
+        for (int i = 0; i < input->GetCharWriteIndex(); ++i) typed += static_cast<char>(ring[static_cast<size_t>(i)]);
+        out += "  \"input\": {\"mouse\": [" + std::to_string(input->GetMouseX()) + "," +
+               std::to_string(input->GetMouseY()) + "], \"mode\": " +
+               (input->GetInputMode() == CInput::kMouseMode ? "\"mouse\"" : "\"keyboard\"") +
+               ", \"typed\": " + JsonString(typed) + "},\n";
     }
     out += "  \"full_screen\": " + std::string(main.IsFullScreen() ? "true" : "false") + "\n";
     out += "}\n";

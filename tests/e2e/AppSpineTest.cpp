@@ -111,3 +111,27 @@ TEST(AppSpine, AnExceptionWritesTheLogAndExitsWith255) {
 
 } // namespace
 } // namespace qw::e2e
+
+namespace qw::e2e {
+namespace {
+
+TEST(AppSpine, ScriptedInputReachesTheInputState) {
+    TestGame game = MinimalGame("spine_input");
+    WriteText(game.Path("input.txt"),
+              "# typed text, a click and the wheel\n"
+              "20 char Hello, World\n"
+              "21 key 8 down\n" // Backspace is a key, not a character
+              "25 click 123 45\n"
+              "26 wheel -120\n");
+    RunResult r = game.Run("--ticks 40 --input " + Quote(game.Path("input.txt")));
+    ASSERT_EQ(r.exitCode, 0) << r.stderrText;
+    ASSERT_TRUE(r.state) << r.stateText;
+    const JsonValue& input = (*r.state)["input"];
+    EXPECT_EQ(input["typed"].String(), "hello, world");
+    EXPECT_EQ(input["mouse"][0].Int(), 123);
+    EXPECT_EQ(input["mouse"][1].Int(), 45);
+    EXPECT_EQ(input["mode"].String(), "mouse");
+}
+
+} // namespace
+} // namespace qw::e2e
