@@ -77,6 +77,7 @@ bool CMainWindow::Create() {
     DecideDisplayMode();
     platform::WindowConfig config;
     config.caption = ProductTitle();
+    config.hasPosition = windowPos_.x != kUnsetPosition;
     config.x = windowPos_.x;
     config.y = windowPos_.y;
     config.width = kWidth;

@@ -64,6 +64,7 @@ struct CursorImage {
 
 struct WindowConfig {
     std::string caption;      // game code page
+    bool hasPosition = false; // false: centred on the desktop
     int x = 0, y = 0;         // outer top-left in windowed mode
     int width = 800, height = 600; // client area
     bool fullscreen = false;

@@ -15,7 +15,7 @@ public:
 
     bool Create(const WindowConfig& config) override {
         fullscreen_ = config.fullscreen;
-        position_ = {config.x, config.y};
+        position_ = config.hasPosition ? Point{config.x, config.y} : Point{0, 0};
         return true;
     }
     void Show() override {}

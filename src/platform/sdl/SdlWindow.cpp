@@ -45,11 +45,14 @@ public:
         std::string caption = GameToUtf8Lossy(config.caption);
         Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
         if (config.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-        window_ = SDL_CreateWindow(caption.c_str(), config.x, config.y, config.width, config.height, flags);
+        int x = config.hasPosition ? config.x : static_cast<int>(SDL_WINDOWPOS_CENTERED);
+        int y = config.hasPosition ? config.y : static_cast<int>(SDL_WINDOWPOS_CENTERED);
+        window_ = SDL_CreateWindow(caption.c_str(), x, y, config.width, config.height, flags);
         if (!window_) {
             std::fprintf(stderr, "quillwork: cannot create the window: %s\n", SDL_GetError());
             return false;
         }
+        hasPosition_ = config.hasPosition;
         windowedPos_ = {config.x, config.y};
         fullscreen_ = config.fullscreen;
         if (presentation_ == Presentation::Renderer && !CreateRenderer()) {
@@ -63,7 +66,8 @@ public:
     void Show() override {
         if (!window_) return;
         SDL_ShowWindow(window_);
-        MoveOuterTo(windowedPos_);
+        // The frame is known once the window is shown: place its outer corner where it was.
+        if (hasPosition_) MoveOuterTo(windowedPos_);
     }
 
     void Destroy() override {
@@ -119,6 +123,7 @@ public:
         if (!fullscreen) {
             SDL_SetWindowSize(window_, kGameWidth, kGameHeight);
             MoveOuterTo(windowedPos_);
+            hasPosition_ = true;
         }
         return rc == 0;
     }
@@ -385,6 +390,7 @@ private:
     Presentation presentation_ = Presentation::Renderer;
     bool fullscreen_ = false;
     bool ownsVideo_ = false;
+    bool hasPosition_ = false;
     int movesAtRealMotion_ = 0;
     Point windowedPos_;
     std::vector<int> pendingChars_;
