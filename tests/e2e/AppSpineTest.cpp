@@ -135,3 +135,26 @@ TEST(AppSpine, ScriptedInputReachesTheInputState) {
 
 } // namespace
 } // namespace qw::e2e
+
+namespace qw::e2e {
+namespace {
+
+TEST(AppSpine, TheDebugModuleIsLoadedByNameWhenPresent) {
+    TestGame game = MinimalGame("spine_debug_module");
+    std::string log = game.Path("debug.log");
+    RunResult without = game.Run("--ticks 10");
+    ASSERT_EQ(without.exitCode, 0);
+    std::filesystem::copy_file(QW_DEBUG_MODULE, game.Path("QWDebug.so"));
+    game.WriteIni("[MainWindow]\nDebugWndAttach=1\n");
+    std::string cmd = "QW_DEBUG_LOG=" + Quote(log) + " " + QW_BIN_QUILLWORK + " " + Quote(game.Dir()) +
+                      " --headless --ticks 10 --dump-state " + Quote(game.Path("with.json"));
+    ASSERT_EQ(RunCommand(cmd), 0);
+    std::string calls = ReadText(log);
+    EXPECT_EQ(calls.rfind("init window\n", 0), 0u) << calls;
+    EXPECT_EQ(calls.substr(calls.size() - 8), "release\n");
+    // Nothing else about the game changes.
+    EXPECT_EQ(ReadText(game.Path("with.json")), without.stateText);
+}
+
+} // namespace
+} // namespace qw::e2e

@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/CInput.h"
 #include "app/CMainWindow.h"
+#include "audio/CSEBuffer.h"
 #include "platform/Clock.h"
 #include "scenario/CRootFlow.h"
 #include "support/FakeWindow.h"
@@ -11,7 +12,7 @@
 namespace qw {
 namespace {
 
-class FramePacingTest : public ::testing::Test {
+class MainWindowTest : public ::testing::Test {
 protected:
     void Start(const std::string& ini) {
         game_.WriteText("Novel.ini", ini);
@@ -42,7 +43,7 @@ protected:
     std::unique_ptr<CMainWindow> main_;
 };
 
-TEST_F(FramePacingTest, FrameTimeFollowsTheGapCappedAtTwoTicks) {
+TEST_F(MainWindowTest, FrameTimeFollowsTheGapCappedAtTwoTicks) {
     Start("");
     EXPECT_FALSE(Pass(29));
     EXPECT_TRUE(Pass(1));
@@ -55,7 +56,7 @@ TEST_F(FramePacingTest, FrameTimeFollowsTheGapCappedAtTwoTicks) {
     EXPECT_EQ(main_->GetFrameTime(), 30);
 }
 
-TEST_F(FramePacingTest, FrameSpeedMultipliesAndZeroReadsAsOne) {
+TEST_F(MainWindowTest, FrameSpeedMultipliesAndZeroReadsAsOne) {
     Start("[ConfigEx]\nFrameSpeed=2\n");
     EXPECT_TRUE(Pass(30));
     EXPECT_EQ(main_->GetFrameTime(), 60);
@@ -65,7 +66,7 @@ TEST_F(FramePacingTest, FrameSpeedMultipliesAndZeroReadsAsOne) {
     EXPECT_EQ(main_->GetFrameTime(), 45);
 }
 
-TEST_F(FramePacingTest, NothingMovesOrIsPresentedWhilePaused) {
+TEST_F(MainWindowTest, NothingMovesOrIsPresentedWhilePaused) {
     Start("");
     for (int i = 0; i < 30; ++i) Pass(30); // past the opening transition
     main_->PauseGame(true);
@@ -83,7 +84,7 @@ TEST_F(FramePacingTest, NothingMovesOrIsPresentedWhilePaused) {
     EXPECT_EQ(window_->presents, presents + 1);
 }
 
-TEST_F(FramePacingTest, PresentationPaths) {
+TEST_F(MainWindowTest, PresentationPaths) {
     Start("[MainWindow]\nd3d=1\n");
     Pass(30);
     EXPECT_TRUE(window_->lastWasWhole); // the renderer gets the whole frame every tick
@@ -98,7 +99,7 @@ TEST_F(FramePacingTest, PresentationPaths) {
     EXPECT_EQ(window_->presents, presents);
 }
 
-TEST_F(FramePacingTest, AltEnterTogglesOnlyWhenAllowed) {
+TEST_F(MainWindowTest, AltEnterTogglesOnlyWhenAllowed) {
     Start("[ConfigEx]\nAltAndEnter=0\n");
     Pass(500); // past the input guard after activation
     window_->keys[vk::kLMenu] = true;
@@ -118,7 +119,7 @@ TEST_F(FramePacingTest, AltEnterTogglesOnlyWhenAllowed) {
     EXPECT_TRUE(main_->IsFullScreen());
 }
 
-TEST_F(FramePacingTest, ClosingAsksAndNoResumesExactlyWhatWasPaused) {
+TEST_F(MainWindowTest, ClosingAsksAndNoResumesExactlyWhatWasPaused) {
     Start("");
     for (int i = 0; i < 30; ++i) Pass(30);
     main_->PauseGame(true); // paused by something else before the question
@@ -132,6 +133,28 @@ TEST_F(FramePacingTest, ClosingAsksAndNoResumesExactlyWhatWasPaused) {
     window_->answers.push_back(true);
     main_->Dispatch({platform::WindowEvent::Type::CloseRequest});
     EXPECT_TRUE(main_->IsQuit());
+}
+
+} // namespace
+} // namespace qw
+
+namespace qw {
+namespace {
+
+TEST_F(MainWindowTest, LosingActivationPausesTheServicesUnlessNonePause) {
+    Start("");
+    auto activate = [&](bool on) { main_->Dispatch({platform::WindowEvent::Type::Activate, on ? 1 : 0, 0}); };
+    activate(false);
+    EXPECT_EQ(main_->GetSEBuffer()->GetPauseCount(), 1);
+    EXPECT_FALSE(main_->IsGameRunning()); // an inactive game does not move
+    activate(true);
+    EXPECT_EQ(main_->GetSEBuffer()->GetPauseCount(), 0);
+    EXPECT_TRUE(main_->IsGameRunning());
+    main_.reset();
+    Start("[ConfigEx]\nNonePause=1\n");
+    activate(false);
+    EXPECT_EQ(main_->GetSEBuffer()->GetPauseCount(), 0);
+    EXPECT_TRUE(main_->IsGameRunning());
 }
 
 } // namespace
