@@ -115,6 +115,9 @@ public:
     const InputOverlay& Overlay() const { return overlay_; }
 
 protected:
+    // The next scripted event as a window event; false when the script has none waiting.
+    bool TakeOverlayEvent(WindowEvent& event);
+
     InputOverlay overlay_;
 };
 

@@ -86,19 +86,7 @@ public:
     bool IsHeadless() const override { return false; }
 
     bool PollEvent(WindowEvent& event) override {
-        if (!overlay_.events.empty()) {
-            OverlayEvent e = overlay_.events.front();
-            overlay_.events.pop_front();
-            if (e.type == OverlayEvent::Type::Char) {
-                event = {WindowEvent::Type::Char, e.value, 0, 0, 0};
-            } else if (e.type == OverlayEvent::Type::Close) {
-                event = {WindowEvent::Type::CloseRequest};
-            } else {
-                Point p = GetCursorPosition();
-                event = {WindowEvent::Type::MouseWheel, e.value, p.x, p.y, 0};
-            }
-            return true;
-        }
+        if (TakeOverlayEvent(event)) return true;
         if (!pendingChars_.empty()) {
             event = {WindowEvent::Type::Char, pendingChars_.front(), 0, 0, 0};
             pendingChars_.erase(pendingChars_.begin());
