@@ -23,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     case 1: {
         auto cursor = qw::DecodeCursorFile(rest);
-        if (cursor && cursor->pixels.size() != static_cast<size_t>(cursor->width) * static_cast<size_t>(cursor->height))
+        if (cursor && cursor->pixels.size() !=
+                          static_cast<size_t>(cursor->width) * static_cast<size_t>(cursor->height))
             __builtin_trap();
         break;
     }
@@ -31,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::string error;
         if (auto script = qw::platform::InputScript::Parse(text, error)) {
             qw::platform::InputOverlay overlay;
-            for (int tick = 1; tick <= script->LastTick() && tick < 64; ++tick) script->Apply(tick, overlay);
+            for (int tick = 1; tick <= script->LastTick() && tick < 64; ++tick)
+                script->Apply(tick, overlay);
         }
         break;
     }

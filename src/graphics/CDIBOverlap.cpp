@@ -8,7 +8,9 @@
 
 namespace qw {
 
-CDIBOverlap::~CDIBOverlap() { CDIBOverlap::Release(); }
+CDIBOverlap::~CDIBOverlap() {
+    CDIBOverlap::Release();
+}
 
 void CDIBOverlap::Release() {
     AddExecLog("CDIBOverlap::Release");
@@ -46,19 +48,27 @@ void CDIBOverlap::Draw(CDIBImage& frame) {
     AddExecLog("CDIBOverlap::Draw");
     if (!active_ || !to_) return;
     switch (effect_) {
-    case kEffectBlt: to_->Copy(&frame, 0, 0, 0, 0, to_->GetWidth(), to_->GetHeight()); break;
-    case kEffectFade: DrawFade(frame); break;
-    default: break;
+    case kEffectBlt:
+        to_->Copy(&frame, 0, 0, 0, 0, to_->GetWidth(), to_->GetHeight());
+        break;
+    case kEffectFade:
+        DrawFade(frame);
+        break;
+    default:
+        break;
     }
 }
 
 void CDIBOverlap::DrawFade(CDIBImage& frame) {
     AddExecLog("CDIBOverlap::DrawFade");
     if (!from_) return;
-    int level = duration_ > 0 ? static_cast<int>(static_cast<int64_t>(elapsed_) * 255 / duration_) : 255;
+    int level =
+        duration_ > 0 ? static_cast<int>(static_cast<int64_t>(elapsed_) * 255 / duration_) : 255;
     // Below the end the two pictures mix in 16-bit lanes (>> 8); the end shows the target exactly.
-    if (level < 255) CrossFadeShift8(frame, *from_, *to_, level);
-    else to_->Copy(&frame, 0, 0, 0, 0, to_->GetWidth(), to_->GetHeight());
+    if (level < 255)
+        CrossFadeShift8(frame, *from_, *to_, level);
+    else
+        to_->Copy(&frame, 0, 0, 0, 0, to_->GetWidth(), to_->GetHeight());
 }
 
 } // namespace qw

@@ -11,8 +11,10 @@ namespace qw::platform {
 namespace {
 
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -94,8 +96,8 @@ void SetKey(std::vector<std::string>& lines, std::string_view section, std::stri
             std::string_view value) {
     std::string newLine = std::string(Trim(key)) + "=" + std::string(value);
 
-    std::optional<size_t> sectionStart;     // index of the header line
-    size_t sectionEnd = lines.size();       // one past the last line of the section
+    std::optional<size_t> sectionStart; // index of the header line
+    size_t sectionEnd = lines.size();   // one past the last line of the section
     for (size_t i = 0; i < lines.size(); ++i) {
         if (auto name = SectionOf(lines[i])) {
             if (sectionStart) {
@@ -131,7 +133,8 @@ bool WriteLines(const std::string& path, const std::vector<std::string>& lines) 
         text += line;
         text += '\n';
     }
-    return WriteFileAtomic(path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+    return WriteFileAtomic(path,
+                           std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
 }
 
 } // namespace
@@ -156,11 +159,14 @@ int IniDocument::GetInt(std::string_view section, std::string_view key, int defa
     return v ? ParseProfileInt(*v) : defaultValue;
 }
 
-void IniDocument::SetString(std::string_view section, std::string_view key, std::string_view value) {
+void IniDocument::SetString(std::string_view section, std::string_view key,
+                            std::string_view value) {
     SetKey(lines_, section, key, value);
 }
 
-bool IniDocument::Save() const { return WriteLines(path_, lines_); }
+bool IniDocument::Save() const {
+    return WriteLines(path_, lines_);
+}
 
 std::string GetProfileString(std::string_view section, std::string_view key,
                              std::string_view defaultValue, const std::string& path) {

@@ -30,7 +30,8 @@ public:
     explicit IniDocument(std::string path);
     // A document over `text`, not tied to a readable file (Save writes to `path`).
     static IniDocument FromText(std::string_view text, std::string path = {});
-    std::string GetString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
+    std::string GetString(std::string_view section, std::string_view key,
+                          std::string_view defaultValue) const;
     int GetInt(std::string_view section, std::string_view key, int defaultValue) const;
     void SetString(std::string_view section, std::string_view key, std::string_view value);
     // Writes the file (temporary file and rename). False when it cannot be written.

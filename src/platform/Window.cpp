@@ -7,8 +7,12 @@ bool Window::TakeOverlayEvent(WindowEvent& event) {
     OverlayEvent e = overlay_.events.front();
     overlay_.events.pop_front();
     switch (e.type) {
-    case OverlayEvent::Type::Char: event = {WindowEvent::Type::Char, e.value, 0, 0, 0}; break;
-    case OverlayEvent::Type::Close: event = {WindowEvent::Type::CloseRequest}; break;
+    case OverlayEvent::Type::Char:
+        event = {WindowEvent::Type::Char, e.value, 0, 0, 0};
+        break;
+    case OverlayEvent::Type::Close:
+        event = {WindowEvent::Type::CloseRequest};
+        break;
     case OverlayEvent::Type::Wheel: {
         Point p = GetCursorPosition();
         event = {WindowEvent::Type::MouseWheel, e.value, p.x, p.y, 0};

@@ -72,9 +72,13 @@ CSaveData::CSaveData(std::string installDir)
     sceneNames_.resize(static_cast<size_t>(kSceneGroups * kScenes));
 }
 
-CSaveData::~CSaveData() { CSaveData::Release(); }
+CSaveData::~CSaveData() {
+    CSaveData::Release();
+}
 
-std::string CSaveData::SaveDirectory() const { return installDir_ + kSaveDirName; }
+std::string CSaveData::SaveDirectory() const {
+    return installDir_ + kSaveDirName;
+}
 
 bool CSaveData::Initialize() {
     AddExecLog("CSaveData::Initialize");
@@ -96,7 +100,8 @@ void CSaveData::Release() {
     std::vector<uint8_t>().swap(componentBuffer);
     componentLength = 0;
     thumbnail.reset();
-    for (auto& record : kidoku_) record = {};
+    for (auto& record : kidoku_)
+        record = {};
 }
 
 bool CSaveData::LoadConfigEx() {
@@ -157,12 +162,15 @@ bool CSaveData::SaveConfigEx() {
 bool CSaveData::SaveConfig() {
     AddExecLog("CSaveData::SaveConfig");
     std::string dir = SaveDirectory();
-    if (platform::GetPathKind(dir) != platform::PathKind::Directory && !platform::CreateDirectories(dir))
+    if (platform::GetPathKind(dir) != platform::PathKind::Directory &&
+        !platform::CreateDirectories(dir))
         return false;
     ByteWriter out;
-    for (int32_t v : globalVars) out.Put<int32_t>(v);
+    for (int32_t v : globalVars)
+        out.Put<int32_t>(v);
     int32_t used = 0;
-    for (const auto& r : kidoku_) used += !r.flags.empty();
+    for (const auto& r : kidoku_)
+        used += !r.flags.empty();
     out.Put<int32_t>(used);
     for (const auto& r : kidoku_) {
         if (r.flags.empty()) continue;
@@ -192,16 +200,20 @@ bool CSaveData::ParseConfig(ByteSpan data) {
     for (int i = 0; i < *count; ++i) {
         auto name = LoadFixedString(data, pos, 256);
         auto size = LoadLE<int32_t>(data, pos + 256);
-        if (!name || !size || *size < 0 || !FitsIn(data.size(), pos + 260, static_cast<uint64_t>(*size)))
+        if (!name || !size || *size < 0 ||
+            !FitsIn(data.size(), pos + 260, static_cast<uint64_t>(*size)))
             return false;
         records[static_cast<size_t>(i)].name = std::string(*name);
-        records[static_cast<size_t>(i)].flags.assign(data.begin() + static_cast<std::ptrdiff_t>(pos + 260),
-                                                     data.begin() + static_cast<std::ptrdiff_t>(pos + 260 + static_cast<size_t>(*size)));
-        if (records[static_cast<size_t>(i)].flags.empty()) records[static_cast<size_t>(i)].flags.resize(1024);
+        records[static_cast<size_t>(i)].flags.assign(
+            data.begin() + static_cast<std::ptrdiff_t>(pos + 260),
+            data.begin() + static_cast<std::ptrdiff_t>(pos + 260 + static_cast<size_t>(*size)));
+        if (records[static_cast<size_t>(i)].flags.empty())
+            records[static_cast<size_t>(i)].flags.resize(1024);
         pos += 260 + static_cast<size_t>(*size);
     }
     if (!FitsIn(data.size(), pos, cgFlags.size() + sceneFlags.size() + kSettingsSize)) return false;
-    for (int i = 0; i < kGlobalVariables; ++i) globalVars[static_cast<size_t>(i)] = *LoadLE<int32_t>(data, static_cast<size_t>(i) * 4);
+    for (int i = 0; i < kGlobalVariables; ++i)
+        globalVars[static_cast<size_t>(i)] = *LoadLE<int32_t>(data, static_cast<size_t>(i) * 4);
     kidoku_ = std::move(records);
     std::memcpy(cgFlags.data(), data.data() + pos, cgFlags.size());
     pos += cgFlags.size();
@@ -251,9 +263,11 @@ void CSaveData::SetKidokuFlag(int message) {
 }
 
 void CSaveData::SetCGName(int group, int entry, int index, std::string_view name) {
-    if (group < 0 || group >= kCGGroups || entry < 0 || entry >= kCGEntries || index < 0 || index >= kCGNames)
+    if (group < 0 || group >= kCGGroups || entry < 0 || entry >= kCGEntries || index < 0 ||
+        index >= kCGNames)
         return;
-    cgNames_[static_cast<size_t>((group * kCGEntries + entry) * kCGNames + index)] = std::string(name.substr(0, 63));
+    cgNames_[static_cast<size_t>((group * kCGEntries + entry) * kCGNames + index)] =
+        std::string(name.substr(0, 63));
 }
 
 void CSaveData::SetSceneName(int group, int scene, std::string_view name) {

@@ -21,9 +21,12 @@ inline Bytes EmptyScenarioFile() {
 class TempGame {
 public:
     explicit TempGame(const std::string& name) {
-        dir_ = (std::filesystem::temp_directory_path() / ("qw_game_" + name + "_" + std::to_string(::getpid()))).string();
+        dir_ = (std::filesystem::temp_directory_path() /
+                ("qw_game_" + name + "_" + std::to_string(::getpid())))
+                   .string();
         std::filesystem::remove_all(dir_);
-        for (const char* a : {"DATA", "MGD", "MSD", "SE", "BGM", "VOICE"}) std::filesystem::create_directories(dir_ + "/" + a);
+        for (const char* a : {"DATA", "MGD", "MSD", "SE", "BGM", "VOICE"})
+            std::filesystem::create_directories(dir_ + "/" + a);
         Write("MSD/START.MSD", EmptyScenarioFile());
     }
     ~TempGame() { std::filesystem::remove_all(dir_); }

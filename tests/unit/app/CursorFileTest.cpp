@@ -6,8 +6,8 @@ namespace qw {
 namespace {
 
 // A 2 × 2 cursor file: `bpp` bits per pixel, the given XOR rows (bottom row first) and AND mask.
-Bytes MakeCursor(uint16_t bpp, const Bytes& xorRows, const Bytes& andRows, const Bytes& palette, uint16_t hotX,
-                 uint16_t hotY) {
+Bytes MakeCursor(uint16_t bpp, const Bytes& xorRows, const Bytes& andRows, const Bytes& palette,
+                 uint16_t hotX, uint16_t hotY) {
     ByteWriter image;
     image.Put<uint32_t>(40);
     image.Put<int32_t>(2);
@@ -47,7 +47,8 @@ TEST(CursorFile, DecodesBitmapsWithMasksHotSpotsAndAnimatedFirstFrames) {
 
     // 32 bits with their own alpha ignore the mask.
     ByteWriter rows;
-    for (uint32_t p : {0x80FF0000u, 0x00000000u, 0xFF0000FFu, 0xFF00FF00u}) rows.Put<uint32_t>(p);
+    for (uint32_t p : {0x80FF0000u, 0x00000000u, 0xFF0000FFu, 0xFF00FF00u})
+        rows.Put<uint32_t>(p);
     Bytes argb = MakeCursor(32, rows.Data(), Bytes(8, 0xFF), {}, 0, 1);
     c = DecodeCursorFile(argb);
     ASSERT_TRUE(c);

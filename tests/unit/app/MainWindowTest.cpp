@@ -68,12 +68,14 @@ TEST_F(MainWindowTest, FrameSpeedMultipliesAndZeroReadsAsOne) {
 
 TEST_F(MainWindowTest, NothingMovesOrIsPresentedWhilePaused) {
     Start("");
-    for (int i = 0; i < 30; ++i) Pass(30); // past the opening transition
+    for (int i = 0; i < 30; ++i)
+        Pass(30); // past the opening transition
     main_->PauseGame(true);
     main_->PauseGame(true);
     int presents = window_->presents;
     window_->keys[vk::kReturn] = true;
-    for (int i = 0; i < 5; ++i) Pass(30);
+    for (int i = 0; i < 5; ++i)
+        Pass(30);
     EXPECT_EQ(window_->presents, presents);
     EXPECT_FALSE(main_->GetInput()->Key(vk::kReturn).down); // input is not even polled
     main_->PauseGame(false);
@@ -90,7 +92,8 @@ TEST_F(MainWindowTest, PresentationPaths) {
     EXPECT_TRUE(window_->lastWasWhole); // the renderer gets the whole frame every tick
     main_.reset();
     Start("[MainWindow]\nd3d=0\n");
-    for (int i = 0; i < 30; ++i) Pass(30); // the opening transition repaints everything
+    for (int i = 0; i < 30; ++i)
+        Pass(30); // the opening transition repaints everything
     EXPECT_FALSE(window_->lastWasWhole);
     int presents = window_->presents;
     Pass(30);
@@ -121,12 +124,14 @@ TEST_F(MainWindowTest, AltEnterTogglesOnlyWhenAllowed) {
 
 TEST_F(MainWindowTest, ClosingAsksAndNoResumesExactlyWhatWasPaused) {
     Start("");
-    for (int i = 0; i < 30; ++i) Pass(30);
+    for (int i = 0; i < 30; ++i)
+        Pass(30);
     main_->PauseGame(true); // paused by something else before the question
     window_->answers.push_back(false);
     window_->events.push_back({platform::WindowEvent::Type::CloseRequest});
     platform::WindowEvent e;
-    while (window_->PollEvent(e)) main_->Dispatch(e);
+    while (window_->PollEvent(e))
+        main_->Dispatch(e);
     ASSERT_EQ(window_->boxes.back(), "終了しますか？");
     EXPECT_FALSE(main_->IsQuit());
     EXPECT_EQ(main_->GetPauseCount(), 1);
@@ -143,7 +148,9 @@ namespace {
 
 TEST_F(MainWindowTest, LosingActivationPausesTheServicesUnlessNonePause) {
     Start("");
-    auto activate = [&](bool on) { main_->Dispatch({platform::WindowEvent::Type::Activate, on ? 1 : 0, 0}); };
+    auto activate = [&](bool on) {
+        main_->Dispatch({platform::WindowEvent::Type::Activate, on ? 1 : 0, 0});
+    };
     activate(false);
     EXPECT_EQ(main_->GetSEBuffer()->GetPauseCount(), 1);
     EXPECT_FALSE(main_->IsGameRunning()); // an inactive game does not move

@@ -8,7 +8,8 @@ namespace {
 
 int Area(const std::vector<platform::Rect>& rects) {
     int area = 0;
-    for (const auto& r : rects) area += (r.right - r.left) * (r.bottom - r.top);
+    for (const auto& r : rects)
+        area += (r.right - r.left) * (r.bottom - r.top);
     return area;
 }
 

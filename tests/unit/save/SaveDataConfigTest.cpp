@@ -15,16 +15,20 @@ protected:
 };
 
 TEST_F(SaveDataConfigTest, ExtendedSettingsDefaultsAndRoundTrip) {
-    game_.WriteText("Novel.ini", "[ConfigEx]\nFrameSpeed=0\nNonePause=3\n[char002]\nvoice=0\ncolor=10,20,30,40\n");
+    game_.WriteText(
+        "Novel.ini",
+        "[ConfigEx]\nFrameSpeed=0\nNonePause=3\n[char002]\nvoice=0\ncolor=10,20,30,40\n");
     CSaveData save(Dir());
     save.LoadConfigEx();
     EXPECT_EQ(save.configEx.frameSpeed, 1); // 0 reads as 1
     EXPECT_EQ(save.configEx.nonePause, 1);
     EXPECT_EQ(save.configEx.systemSE, 1);
     const CharacterOption& c0 = save.configEx.characters[0];
-    EXPECT_EQ(std::tuple(c0.voice, c0.alpha, c0.red, c0.green, c0.blue), std::tuple(1, 255, 255, 255, 255));
+    EXPECT_EQ(std::tuple(c0.voice, c0.alpha, c0.red, c0.green, c0.blue),
+              std::tuple(1, 255, 255, 255, 255));
     const CharacterOption& c2 = save.configEx.characters[2];
-    EXPECT_EQ(std::tuple(c2.voice, c2.alpha, c2.red, c2.green, c2.blue), std::tuple(0, 10, 20, 30, 40));
+    EXPECT_EQ(std::tuple(c2.voice, c2.alpha, c2.red, c2.green, c2.blue),
+              std::tuple(0, 10, 20, 30, 40));
 
     save.configEx.frameSpeed = 3;
     save.configEx.characters[5].red = 7;

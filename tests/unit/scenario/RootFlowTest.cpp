@@ -36,7 +36,8 @@ public:
 // A screen that records what the flow does to it; it draws a flat colour and needs no images.
 class LogScreen : public CDIBBaseScreen {
 public:
-    LogScreen(std::string name, std::vector<std::string>& log) : name_(std::move(name)), log_(log) {}
+    LogScreen(std::string name, std::vector<std::string>& log)
+        : name_(std::move(name)), log_(log) {}
     ~LogScreen() override { log_.push_back(name_ + " deleted"); }
     bool Initialize() override { return CBaseGame::Initialize(); }
     void Move() override { ++moves; }
@@ -154,7 +155,8 @@ TEST_F(RootFlowTest, TwoPhaseChangeGoesThroughBlackAndTellsTheNewScreenLate) {
     EXPECT_TRUE(log_.empty());
     // The first phase ends on black.
     int ticks = 0;
-    while (log_.empty() && ticks++ < 20) Tick();
+    while (log_.empty() && ticks++ < 20)
+        Tick();
     ASSERT_EQ(log_, std::vector<std::string>{"B 1st"});
     EXPECT_EQ(a->moves, 1); // moved once before the change, never during it
     Settle();
@@ -242,8 +244,8 @@ TEST_F(RootFlowTest, MusicChangeStopsTheOldPieceFirstAndCompletesOnceTheNewOnePl
     ASSERT_GT(ticks, 0);
     EXPECT_EQ(flow_.GetCurrentScreen(), b);
     // Stop with its fade, then the new piece, then the change completes.
-    EXPECT_EQ(log_, (std::vector<std::string>{"B 1st", "cache NEW", "stop 90", "read NEW", "play NEW",
-                                              "A deleted", "B 2nd"}));
+    EXPECT_EQ(log_, (std::vector<std::string>{"B 1st", "cache NEW", "stop 90", "read NEW",
+                                              "play NEW", "A deleted", "B 2nd"}));
     EXPECT_TRUE(music_->CheckPlaying("NEW"));
     // The wait (60) and the fade-out (90) at 30 ms a tick come before the new piece starts.
     EXPECT_GE(ticks, 7);
@@ -265,8 +267,8 @@ TEST_F(RootFlowTest, MusicAlreadyPlayingIsNotRestartedUnlessAsked) {
     bgm.flags = ScreenBGMParam::kPlay | ScreenBGMParam::kRestart;
     flow_.ChangeScreen(Cut(), nullptr, &bgm, Make("C"), false);
     Settle();
-    EXPECT_EQ(log_, (std::vector<std::string>{"C 1st", "cache same", "read same", "play same", "B deleted",
-                                              "C 2nd"}));
+    EXPECT_EQ(log_, (std::vector<std::string>{"C 1st", "cache same", "read same", "play same",
+                                              "B deleted", "C 2nd"}));
 }
 
 } // namespace
