@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     return qw::RunApplication(*options, [](const qw::LaunchOptions& o) {
-        return o.headless ? qw::platform::CreateHeadlessWindow({o.answerYes}) : qw::platform::CreateSdlWindow();
+        return o.headless ? qw::platform::CreateHeadlessWindow({o.answerYes})
+                          : qw::platform::CreateSdlWindow();
     });
 }

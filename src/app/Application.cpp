@@ -36,16 +36,25 @@ char g_logDirectory[4096];
 void OnFatalSignal(int) {
     std::string dir = g_logDirectory;
     OutputExecLog(&dir);
-    static const char kText[] = "quillwork: a fatal error ended the game; the trace is in QWLog.txt\n";
+    static const char kText[] =
+        "quillwork: a fatal error ended the game; the trace is in QWLog.txt\n";
     std::fwrite(kText, 1, sizeof kText - 1, stderr);
 }
 
 } // namespace
 
-const std::string& GetInstallDir() { return g_installDir; }
-const std::string& GetIniPath() { return g_iniPath; }
-const LaunchOptions& GetLaunchOptions() { return g_options; }
-CFile* GetPlainFile() { return g_plainFile.get(); }
+const std::string& GetInstallDir() {
+    return g_installDir;
+}
+const std::string& GetIniPath() {
+    return g_iniPath;
+}
+const LaunchOptions& GetLaunchOptions() {
+    return g_options;
+}
+CFile* GetPlainFile() {
+    return g_plainFile.get();
+}
 
 void SetInstallDir(const std::string& directory) {
     g_installDir = directory.empty() ? platform::CurrentDirectory() : directory;
@@ -107,7 +116,8 @@ int RunApplication(const LaunchOptions& options, const WindowFactory& makeWindow
     if (!options.inputScript.empty()) {
         auto text = platform::ReadWholeFile(options.inputScript);
         std::string error;
-        if (text) script = platform::InputScript::Parse(std::string(text->begin(), text->end()), error);
+        if (text)
+            script = platform::InputScript::Parse(std::string(text->begin(), text->end()), error);
         if (!text || !script) {
             std::fprintf(stderr, "quillwork: %s: %s\n", options.inputScript.c_str(),
                          text ? error.c_str() : "cannot be read");
@@ -137,7 +147,8 @@ int RunApplication(const LaunchOptions& options, const WindowFactory& makeWindow
                 appliedTick = next;
             }
             platform::WindowEvent event;
-            while (!g_main->IsQuit() && window->PollEvent(event)) g_main->Dispatch(event);
+            while (!g_main->IsQuit() && window->PollEvent(event))
+                g_main->Dispatch(event);
             if (!g_main->IsQuit() && g_main->TakeCloseRequest())
                 g_main->Dispatch({platform::WindowEvent::Type::CloseRequest});
             if (g_main->IsQuit()) break;

@@ -10,7 +10,8 @@ namespace qw {
 
 namespace keytable {
 const KeyTableEntry kDecide[] = {{vk::kReturn, kKeyPressed}, {vk::kLButton, kKeyPressed}, {0, 0}};
-const KeyTableEntry kDecideMouseFirst[] = {{vk::kLButton, kKeyPressed}, {vk::kReturn, kKeyPressed}, {0, 0}};
+const KeyTableEntry kDecideMouseFirst[] = {
+    {vk::kLButton, kKeyPressed}, {vk::kReturn, kKeyPressed}, {0, 0}};
 const KeyTableEntry kCancel[] = {{vk::kRButton, kKeyPressed}, {vk::kEscape, kKeyPressed}, {0, 0}};
 const KeyTableEntry kSkip[] = {{vk::kControl, kKeyDown}, {0, 0}};
 const KeyTableEntry kShift[] = {{vk::kShift, kKeyDown}, {0, 0}};
@@ -38,9 +39,13 @@ constexpr uint32_t kRepeatIntervalMs = 100;
 constexpr size_t kHitMapSlots = 256;
 } // namespace
 
-CInput::CInput() { hitMaps_.resize(kHitMapSlots); }
+CInput::CInput() {
+    hitMaps_.resize(kHitMapSlots);
+}
 
-CInput::~CInput() { CInput::Release(); }
+CInput::~CInput() {
+    CInput::Release();
+}
 
 bool CInput::Initialize(platform::Window* window, IMemberSource* archive) {
     AddExecLog("CInput::Initialize");
@@ -51,7 +56,8 @@ bool CInput::Initialize(platform::Window* window, IMemberSource* archive) {
     keys_ = {};
     previous_ = {};
     wheel_ = pendingWheel_ = {};
-    for (auto& map : hitMaps_) map = {};
+    for (auto& map : hitMaps_)
+        map = {};
     chars_ = {};
     charWrite_ = 0;
     buttonsSwapped_ = window_ && window_->AreButtonsSwapped();
@@ -60,7 +66,8 @@ bool CInput::Initialize(platform::Window* window, IMemberSource* archive) {
 
 void CInput::Release() {
     AddExecLog("CInput::Release");
-    for (auto& map : hitMaps_) map = {};
+    for (auto& map : hitMaps_)
+        map = {};
 }
 
 void CInput::Clear() {
@@ -138,9 +145,12 @@ void CInput::Poll() {
                a.downEdge != b.downEdge || a.upEdge != b.upEdge;
     };
     mouseActivity_ = moved || wheel_.delta != 0 || buttonChanged(vk::kLButton) ||
-                     buttonChanged(vk::kRButton) || keys_[vk::kLButton].down || keys_[vk::kRButton].down;
-    if (inputMode_ == kKeyboardMode && mouseActivity_) inputMode_ = kMouseMode;
-    else if (inputMode_ == kMouseMode && keyboardUsed_) inputMode_ = kKeyboardMode;
+                     buttonChanged(vk::kRButton) || keys_[vk::kLButton].down ||
+                     keys_[vk::kRButton].down;
+    if (inputMode_ == kKeyboardMode && mouseActivity_)
+        inputMode_ = kMouseMode;
+    else if (inputMode_ == kMouseMode && keyboardUsed_)
+        inputMode_ = kKeyboardMode;
 }
 
 void CInput::OnChar(int c) {
@@ -162,13 +172,19 @@ bool CInput::CheckKey(const KeyTableEntry& entry) const {
     AddExecLog("CInput::CheckKey");
     const KeyState& k = keys_[static_cast<uint8_t>(entry.key)];
     switch (entry.test) {
-    case kKeyPressed: return k.pressed;
+    case kKeyPressed:
+        return k.pressed;
     case kKeyDown:
-        return k.down || (entry.key == static_cast<uint32_t>(vk::kControl) && keys_[vk::kMButton].down);
-    case kKeyDownEdge: return k.downEdge;
-    case kKeyUpEdge: return k.upEdge;
-    case kKeyRepeat: return k.repeat;
-    default: return false;
+        return k.down ||
+               (entry.key == static_cast<uint32_t>(vk::kControl) && keys_[vk::kMButton].down);
+    case kKeyDownEdge:
+        return k.downEdge;
+    case kKeyUpEdge:
+        return k.upEdge;
+    case kKeyRepeat:
+        return k.repeat;
+    default:
+        return false;
     }
 }
 
@@ -215,7 +231,8 @@ int CInput::GetHitMapNo(std::string_view name, int x, int y) {
     // Only the map in use stays in memory.
     for (size_t i = 0; i < hitMaps_.size(); ++i)
         if (static_cast<int>(i) != index) hitMaps_[i] = {};
-    return hitMaps_[static_cast<size_t>(index)].pixels[static_cast<size_t>(y) * kHitMapWidth + static_cast<size_t>(x)];
+    return hitMaps_[static_cast<size_t>(index)]
+        .pixels[static_cast<size_t>(y) * kHitMapWidth + static_cast<size_t>(x)];
 }
 
 } // namespace qw

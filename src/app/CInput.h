@@ -43,14 +43,14 @@ struct KeyTableEntry {
 
 // The engine's key tables, each ended by a {0, 0} entry.
 namespace keytable {
-extern const KeyTableEntry kDecide[];          // Enter, left button
+extern const KeyTableEntry kDecide[];           // Enter, left button
 extern const KeyTableEntry kDecideMouseFirst[]; // left button, Enter
-extern const KeyTableEntry kCancel[];          // right button, Escape
-extern const KeyTableEntry kSkip[];            // Control held
-extern const KeyTableEntry kShift[];           // Shift held
-extern const KeyTableEntry kOpenClose[];       // left button, Enter, Control, Shift
-extern const KeyTableEntry kMovieSkip[];       // left, right, Escape, Control
-extern const KeyTableEntry kScreenSkip[];      // left, right, Control, Enter
+extern const KeyTableEntry kCancel[];           // right button, Escape
+extern const KeyTableEntry kSkip[];             // Control held
+extern const KeyTableEntry kShift[];            // Shift held
+extern const KeyTableEntry kOpenClose[];        // left button, Enter, Control, Shift
+extern const KeyTableEntry kMovieSkip[];        // left, right, Escape, Control
+extern const KeyTableEntry kScreenSkip[];       // left, right, Control, Enter
 } // namespace keytable
 
 class CInput {
@@ -71,11 +71,10 @@ public:
     enum InputMode { kKeyboardMode = 0, kMouseMode = 1 };
 
     // Keys sampled by Poll, in order. Shift is sampled too, so the Shift tables work.
-    static constexpr int kPolledKeys[] = {vk::kLButton, vk::kRButton, vk::kReturn, vk::kEscape,
-                                          vk::kControl, vk::kSpace,   vk::kTab,    vk::kUp,
-                                          vk::kDown,    vk::kLeft,    vk::kRight,  vk::kPrior,
-                                          vk::kNext,    vk::kZ,       vk::kX,      vk::kLMenu,
-                                          vk::kRMenu,   vk::kMButton, vk::kShift};
+    static constexpr int kPolledKeys[] = {
+        vk::kLButton, vk::kRButton, vk::kReturn, vk::kEscape,  vk::kControl, vk::kSpace, vk::kTab,
+        vk::kUp,      vk::kDown,    vk::kLeft,   vk::kRight,   vk::kPrior,   vk::kNext,  vk::kZ,
+        vk::kX,       vk::kLMenu,   vk::kRMenu,  vk::kMButton, vk::kShift};
 
     CInput();
     virtual ~CInput();

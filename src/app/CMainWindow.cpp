@@ -35,9 +35,15 @@ CMainWindow* g_mainWindow = nullptr;
 constexpr int kUnsetPosition = INT_MIN;
 } // namespace
 
-CMainWindow* GetMainWindow() { return g_mainWindow; }
-void SetMainWindow(CMainWindow* window) { g_mainWindow = window; }
-int GetFrameTime() { return g_mainWindow ? g_mainWindow->GetFrameTime() : CMainWindow::kTickMs; }
+CMainWindow* GetMainWindow() {
+    return g_mainWindow;
+}
+void SetMainWindow(CMainWindow* window) {
+    g_mainWindow = window;
+}
+int GetFrameTime() {
+    return g_mainWindow ? g_mainWindow->GetFrameTime() : CMainWindow::kTickMs;
+}
 int GetFrameSpeed() {
     if (!g_mainWindow || !g_mainWindow->GetSaveData()) return 1;
     int speed = g_mainWindow->GetSaveData()->configEx.frameSpeed;
@@ -77,18 +83,21 @@ bool CMainWindow::Create() {
     DecideDisplayMode();
     platform::WindowConfig config;
     config.caption = ProductTitle();
+    config.hasPosition = windowPos_.x != kUnsetPosition;
     config.x = windowPos_.x;
     config.y = windowPos_.y;
     config.width = kWidth;
     config.height = kHeight;
     config.fullscreen = false; // entered below, once every service exists
-    config.presentation = useD3D_ ? platform::Presentation::Renderer : platform::Presentation::Surface;
+    config.presentation =
+        useD3D_ ? platform::Presentation::Renderer : platform::Presentation::Surface;
     if (!window_ || !window_->Create(config)) return false;
     if (windowPos_.x == kUnsetPosition) windowPos_ = window_->GetPosition();
 
     if (!CreateServices()) return false;
 
-    for (int i = 0; i < kCursorCount; ++i) SetCursorList(i, 0);
+    for (int i = 0; i < kCursorCount; ++i)
+        SetCursorList(i, 0);
     currentCursor_ = 0;
     ChangeCursor(0);
 
@@ -119,9 +128,14 @@ void CMainWindow::DecideDisplayMode() {
     // scaled, so the configuration decides, unless the command line does.
     fullScreen_ = saveData_->settings.fullScreen != 0;
     switch (GetLaunchOptions().displayMode) {
-    case LaunchOptions::DisplayMode::FullScreen: fullScreen_ = true; break;
-    case LaunchOptions::DisplayMode::Window: fullScreen_ = false; break;
-    case LaunchOptions::DisplayMode::FromConfig: break;
+    case LaunchOptions::DisplayMode::FullScreen:
+        fullScreen_ = true;
+        break;
+    case LaunchOptions::DisplayMode::Window:
+        fullScreen_ = false;
+        break;
+    case LaunchOptions::DisplayMode::FromConfig:
+        break;
     }
 }
 
@@ -158,15 +172,22 @@ bool CMainWindow::CreateServices() {
     return videoPlayer_->Initialize(window_.get());
 }
 
-void CMainWindow::AttachBGMBuffer(std::unique_ptr<CBGMBuffer> buffer) { bgmBuffer_ = std::move(buffer); }
-void CMainWindow::AttachSaveData(std::unique_ptr<CSaveData> saveData) { saveData_ = std::move(saveData); }
-void CMainWindow::AttachInput(std::unique_ptr<CInput> input) { input_ = std::move(input); }
+void CMainWindow::AttachBGMBuffer(std::unique_ptr<CBGMBuffer> buffer) {
+    bgmBuffer_ = std::move(buffer);
+}
+void CMainWindow::AttachSaveData(std::unique_ptr<CSaveData> saveData) {
+    saveData_ = std::move(saveData);
+}
+void CMainWindow::AttachInput(std::unique_ptr<CInput> input) {
+    input_ = std::move(input);
+}
 
 void CMainWindow::StartGame() {
     AddExecLog("CMainWindow::StartGame");
     rootFlow_ = std::make_unique<CRootFlow>();
     CDIBBaseScreen* screen = nullptr;
-    if (rootFlow_->Initialize()) screen = startScreenFactory_ ? startScreenFactory_() : GetStartGameScreen();
+    if (rootFlow_->Initialize())
+        screen = startScreenFactory_ ? startScreenFactory_() : GetStartGameScreen();
     if (!screen) {
         closeWithoutAsking_ = true;
         PostCloseRequest();
@@ -354,7 +375,8 @@ void CMainWindow::OnDestroy() {
     spriteCache_.reset();
     CSnrBuffer::SetDefaultSource(nullptr);
     if (archives_) archives_ = std::make_unique<Archives>();
-    for (auto& c : cursors_) c = {};
+    for (auto& c : cursors_)
+        c = {};
     shownCursor_.reset();
     if (window_) window_->Destroy();
     quit_ = true;

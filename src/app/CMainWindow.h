@@ -112,11 +112,17 @@ public:
     bool UsesRenderer() const { return useD3D_; }
 
     // Called after each tick has drawn its frame (screenshots, automation).
-    void SetTickObserver(std::function<void(int tick)> observer) { tickObserver_ = std::move(observer); }
+    void SetTickObserver(std::function<void(int tick)> observer) {
+        tickObserver_ = std::move(observer);
+    }
     // Called when the window is destroyed, before any service goes (the state dump).
-    void SetShutdownObserver(std::function<void()> observer) { shutdownObserver_ = std::move(observer); }
+    void SetShutdownObserver(std::function<void()> observer) {
+        shutdownObserver_ = std::move(observer);
+    }
     // The first screen; by default the title (see GetStartGameScreen).
-    void SetStartScreenFactory(std::function<CDIBBaseScreen*()> factory) { startScreenFactory_ = std::move(factory); }
+    void SetStartScreenFactory(std::function<CDIBBaseScreen*()> factory) {
+        startScreenFactory_ = std::move(factory);
+    }
 
 protected:
     void OnClose() override;

@@ -79,7 +79,8 @@ void CMainWindow::Present() {
         return;
     }
     std::vector<platform::Rect> rects = screenBuffer_->DirtyRects();
-    if (!rects.empty()) window_->Present(frame->GetPixels(), frame->GetWidth(), frame->GetHeight(), &rects);
+    if (!rects.empty())
+        window_->Present(frame->GetPixels(), frame->GetWidth(), frame->GetHeight(), &rects);
 }
 
 } // namespace qw

@@ -7,11 +7,15 @@
 namespace qw {
 
 namespace {
-int Clamp(int v, int lo, int hi) { return std::max(lo, std::min(v, hi)); }
+int Clamp(int v, int lo, int hi) {
+    return std::max(lo, std::min(v, hi));
+}
 } // namespace
 
 CScreenBuffer::CScreenBuffer() = default;
-CScreenBuffer::~CScreenBuffer() { Release(); }
+CScreenBuffer::~CScreenBuffer() {
+    Release();
+}
 
 bool CScreenBuffer::Initialize() {
     Release();
@@ -49,7 +53,9 @@ void CScreenBuffer::AddDirtyQuad(const int16_t x[4], const int16_t y[4]) {
     AddDirtyRect(left, top, right, bottom);
 }
 
-void CScreenBuffer::InvalidateAll() { Current().AddRect(0, 0, kWidth, kHeight); }
+void CScreenBuffer::InvalidateAll() {
+    Current().AddRect(0, 0, kWidth, kHeight);
+}
 
 void CScreenBuffer::FlipDirty() {
     current_ ^= 1;
@@ -75,7 +81,8 @@ std::vector<platform::Rect> CScreenBuffer::DirtyRects() const {
     CRegion both = regions_[0];
     both.Union(regions_[1]);
     std::vector<platform::Rect> out;
-    for (const RegionRect& r : both.Rects()) out.push_back({r.left, r.top, r.right, r.bottom});
+    for (const RegionRect& r : both.Rects())
+        out.push_back({r.left, r.top, r.right, r.bottom});
     return out;
 }
 

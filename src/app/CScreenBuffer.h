@@ -34,7 +34,9 @@ public:
     // The rectangle list of this frame: the union of both areas.
     void BuildRectList();
     // The list built by BuildRectList for this frame, or null when none was built.
-    const std::vector<RegionRect>* GetRectList() const { return hasRectList_ ? &rectList_ : nullptr; }
+    const std::vector<RegionRect>* GetRectList() const {
+        return hasRectList_ ? &rectList_ : nullptr;
+    }
     // The union of both areas, for presentation.
     std::vector<platform::Rect> DirtyRects() const;
 

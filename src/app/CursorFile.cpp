@@ -14,10 +14,12 @@ std::optional<platform::CursorImage> DecodeIconBitmap(ByteSpan image, int hotX, 
     auto bits = LoadLE<uint16_t>(image, 14);
     auto compression = LoadLE<uint32_t>(image, 16);
     auto usedColours = LoadLE<uint32_t>(image, 32);
-    if (!headerSize || *headerSize < 40 || !width || !doubleHeight || !bits || !compression || !usedColours)
+    if (!headerSize || *headerSize < 40 || !width || !doubleHeight || !bits || !compression ||
+        !usedColours)
         return std::nullopt;
     int w = *width, h = *doubleHeight / 2;
-    if (w <= 0 || h <= 0 || w > kMaxCursorSide || h > kMaxCursorSide || *compression != 0) return std::nullopt;
+    if (w <= 0 || h <= 0 || w > kMaxCursorSide || h > kMaxCursorSide || *compression != 0)
+        return std::nullopt;
     int bpp = *bits;
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24 && bpp != 32) return std::nullopt;
     size_t paletteEntries = bpp <= 8 ? (*usedColours ? *usedColours : (1u << bpp)) : 0;
@@ -38,15 +40,19 @@ std::optional<platform::CursorImage> DecodeIconBitmap(ByteSpan image, int hotX, 
     out.pixels.resize(static_cast<size_t>(w) * static_cast<size_t>(h));
     bool anyAlpha = false;
     for (int row = 0; row < h; ++row) {
-        const uint8_t* src = image.data() + xorOffset + xorStride * static_cast<size_t>(h - 1 - row);
-        const uint8_t* mask = hasMask ? image.data() + andOffset + andStride * static_cast<size_t>(h - 1 - row) : nullptr;
+        const uint8_t* src =
+            image.data() + xorOffset + xorStride * static_cast<size_t>(h - 1 - row);
+        const uint8_t* mask =
+            hasMask ? image.data() + andOffset + andStride * static_cast<size_t>(h - 1 - row)
+                    : nullptr;
         for (int x = 0; x < w; ++x) {
             uint32_t argb = 0;
             if (bpp == 32) {
                 argb = LoadLEUnchecked<uint32_t>(src + x * 4);
                 anyAlpha |= (argb >> 24) != 0;
             } else if (bpp == 24) {
-                argb = 0xFF000000u | src[x * 3] | (uint32_t(src[x * 3 + 1]) << 8) | (uint32_t(src[x * 3 + 2]) << 16);
+                argb = 0xFF000000u | src[x * 3] | (uint32_t(src[x * 3 + 1]) << 8) |
+                       (uint32_t(src[x * 3 + 2]) << 16);
             } else {
                 int perByte = 8 / bpp;
                 uint8_t byte = src[x / perByte];
@@ -58,15 +64,19 @@ std::optional<platform::CursorImage> DecodeIconBitmap(ByteSpan image, int hotX, 
                 }
             }
             if (bpp != 32 && mask && ((mask[x / 8] >> (7 - x % 8)) & 1)) argb = 0; // transparent
-            out.pixels[static_cast<size_t>(row) * static_cast<size_t>(w) + static_cast<size_t>(x)] = argb;
+            out.pixels[static_cast<size_t>(row) * static_cast<size_t>(w) + static_cast<size_t>(x)] =
+                argb;
         }
     }
     // A 32-bit image without any alpha relies on its mask.
     if (bpp == 32 && !anyAlpha) {
         for (int row = 0; row < h; ++row) {
-            const uint8_t* mask = hasMask ? image.data() + andOffset + andStride * static_cast<size_t>(h - 1 - row) : nullptr;
+            const uint8_t* mask =
+                hasMask ? image.data() + andOffset + andStride * static_cast<size_t>(h - 1 - row)
+                        : nullptr;
             for (int x = 0; x < w; ++x) {
-                uint32_t& p = out.pixels[static_cast<size_t>(row) * static_cast<size_t>(w) + static_cast<size_t>(x)];
+                uint32_t& p = out.pixels[static_cast<size_t>(row) * static_cast<size_t>(w) +
+                                         static_cast<size_t>(x)];
                 bool transparent = mask && ((mask[x / 8] >> (7 - x % 8)) & 1);
                 p = transparent ? 0 : (p | 0xFF000000u);
             }
@@ -85,7 +95,8 @@ std::optional<platform::CursorImage> DecodeIconDirectory(ByteSpan file) {
     auto hotY = LoadLE<uint16_t>(file, 6 + 6);
     auto size = LoadLE<uint32_t>(file, 6 + 8);
     auto offset = LoadLE<uint32_t>(file, 6 + 12);
-    if (!hotX || !hotY || !size || !offset || !FitsIn(file.size(), *offset, *size)) return std::nullopt;
+    if (!hotX || !hotY || !size || !offset || !FitsIn(file.size(), *offset, *size))
+        return std::nullopt;
     int hx = *type == 2 ? *hotX : 0, hy = *type == 2 ? *hotY : 0;
     return DecodeIconBitmap(file.subspan(*offset, *size), hx, hy);
 }
@@ -93,7 +104,8 @@ std::optional<platform::CursorImage> DecodeIconDirectory(ByteSpan file) {
 // The first "icon" chunk inside the "fram" list of an animated cursor.
 std::optional<ByteSpan> FirstAniFrame(ByteSpan file) {
     auto riffSize = LoadLE<uint32_t>(file, 4);
-    if (!riffSize || std::memcmp(file.data(), "RIFF", 4) != 0 || std::memcmp(file.data() + 8, "ACON", 4) != 0)
+    if (!riffSize || std::memcmp(file.data(), "RIFF", 4) != 0 ||
+        std::memcmp(file.data() + 8, "ACON", 4) != 0)
         return std::nullopt;
     size_t end = std::min<size_t>(file.size(), static_cast<size_t>(*riffSize) + 8);
     size_t pos = 12;
@@ -101,13 +113,15 @@ std::optional<ByteSpan> FirstAniFrame(ByteSpan file) {
         auto chunkSize = LoadLE<uint32_t>(file, pos + 4);
         if (!chunkSize) return std::nullopt;
         const uint8_t* id = file.data() + pos;
-        if (std::memcmp(id, "LIST", 4) == 0 && pos + 12 <= end && std::memcmp(id + 8, "fram", 4) == 0) {
+        if (std::memcmp(id, "LIST", 4) == 0 && pos + 12 <= end &&
+            std::memcmp(id + 8, "fram", 4) == 0) {
             size_t inner = pos + 12;
             size_t listEnd = std::min<size_t>(end, pos + 8 + *chunkSize);
             while (inner + 8 <= listEnd) {
                 auto iconSize = LoadLE<uint32_t>(file, inner + 4);
                 if (!iconSize) return std::nullopt;
-                if (std::memcmp(file.data() + inner, "icon", 4) == 0 && FitsIn(listEnd, inner + 8, *iconSize))
+                if (std::memcmp(file.data() + inner, "icon", 4) == 0 &&
+                    FitsIn(listEnd, inner + 8, *iconSize))
                     return file.subspan(inner + 8, *iconSize);
                 inner += 8 + *iconSize + (*iconSize & 1);
             }

@@ -13,7 +13,8 @@ bool DebugHook::Load(const std::string& installDir) {
 void DebugHook::Initialize(bool attachWindow) {
     using Fn = void (*)(const void*);
     static const int kWindowToken = 1;
-    if (auto fn = reinterpret_cast<Fn>(module_.Symbol("QWDInitialize"))) fn(attachWindow ? &kWindowToken : nullptr);
+    if (auto fn = reinterpret_cast<Fn>(module_.Symbol("QWDInitialize")))
+        fn(attachWindow ? &kWindowToken : nullptr);
 }
 
 void DebugHook::Release() {
@@ -44,10 +45,12 @@ void DebugHook::OnLayOverlap() {
 
 void DebugHook::OnUpdateLayImage(int page, int layer, const char* name, int a, int b, int c) {
     using Fn = void (*)(int, int, const char*, int, int, int);
-    if (auto fn = reinterpret_cast<Fn>(module_.Symbol("QWDOnUpdateLayImage"))) fn(page, layer, name, a, b, c);
+    if (auto fn = reinterpret_cast<Fn>(module_.Symbol("QWDOnUpdateLayImage")))
+        fn(page, layer, name, a, b, c);
 }
 
-void DebugHook::OnUpdateLayValues(const char* exportName, int page, int layer, int a, int b, int c) {
+void DebugHook::OnUpdateLayValues(const char* exportName, int page, int layer, int a, int b,
+                                  int c) {
     using Fn = void (*)(int, int, int, int, int);
     if (auto fn = reinterpret_cast<Fn>(module_.Symbol(exportName))) fn(page, layer, a, b, c);
 }

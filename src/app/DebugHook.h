@@ -28,7 +28,8 @@ public:
     void OnLayOverlap();
     // The layer hooks: page flag (1 back, 0 front), layer, then the values of that export.
     void OnUpdateLayImage(int page, int layer, const char* name, int a, int b, int c);
-    void OnUpdateLayValues(const char* exportName, int page, int layer, int a, int b = 0, int c = 0);
+    void OnUpdateLayValues(const char* exportName, int page, int layer, int a, int b = 0,
+                           int c = 0);
 
 private:
     platform::DynamicModule module_;

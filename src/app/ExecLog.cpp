@@ -26,7 +26,8 @@ void AddExecLog(const char* name) {
 
 bool InitExecLog() {
     if (g_writeIndex.load() >= 0) return false;
-    for (auto& entry : g_ring) entry.store(nullptr);
+    for (auto& entry : g_ring)
+        entry.store(nullptr);
     g_writeIndex.store(0);
     return true;
 }
@@ -63,7 +64,8 @@ bool OutputExecLog(const std::string* directory) {
         }
     }
     g_writeIndex.store(-1);
-    for (auto& entry : g_ring) entry.store(nullptr);
+    for (auto& entry : g_ring)
+        entry.store(nullptr);
     return true;
 }
 

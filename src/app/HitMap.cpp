@@ -12,7 +12,8 @@ std::optional<std::vector<uint8_t>> DecodeHitMap(ByteSpan file) {
     auto height = LoadLE<int32_t>(file, 22);
     auto bits = LoadLE<uint16_t>(file, 28);
     if (!magic || *magic != 0x4D42 || !width || !height || !bits) return std::nullopt;
-    if (*width != kHitMapWidth || (*height != kHitMapHeight && *height != -kHitMapHeight) || *bits != 8)
+    if (*width != kHitMapWidth || (*height != kHitMapHeight && *height != -kHitMapHeight) ||
+        *bits != 8)
         return std::nullopt;
     if (!FitsIn(file.size(), kPixelOffset, kSize)) return std::nullopt;
     std::vector<uint8_t> pixels(kSize);

@@ -10,20 +10,23 @@ const char* LaunchUsage() {
            "Plays the game in GAME_DIR (default: the current directory).\n"
            "\n"
            "  --fullscreen / --window     start in that display mode (default: the saved setting)\n"
-           "  --headless                  no window or audio device; virtual clock, 30 ms per pass\n"
+           "  --headless                  no window or audio device; virtual clock, 30 ms per "
+           "pass\n"
            "  --ticks N                   quit after N ticks\n"
            "  --input FILE                scripted input (see below)\n"
            "  --screenshot TICK:FILE.png  save the composed 800x600 frame after tick TICK\n"
            "                              (repeatable)\n"
            "  --dump-state FILE.json      at exit: tick count, current screen, scenario file and\n"
-           "                              position, variables, string variables, image slots, music\n"
+           "                              position, variables, string variables, image slots, "
+           "music\n"
            "  --start-scenario NAME       skip the title: start the scenario screen on NAME\n"
            "  --seed N                    seed of the random generator (default: the local time)\n"
            "  --answer yes|no             headless answer to yes/no questions (default yes)\n"
            "  --help, --version\n"
            "\n"
            "Input script: one action per line, applied at the start of tick TICK (from 1):\n"
-           "  TICK key NAME down|up       NAME: RETURN ESCAPE CONTROL SHIFT SPACE TAB UP DOWN LEFT\n"
+           "  TICK key NAME down|up       NAME: RETURN ESCAPE CONTROL SHIFT SPACE TAB UP DOWN "
+           "LEFT\n"
            "                              RIGHT PRIOR NEXT Z X ALT, or a virtual-key number\n"
            "  TICK button left|right|middle down|up\n"
            "  TICK move X Y | TICK click X Y | TICK wheel DELTA | TICK char TEXT | TICK close\n"
@@ -41,7 +44,8 @@ bool ParseNumber(const char* text, T& out) {
 }
 } // namespace
 
-std::optional<LaunchOptions> ParseLaunchOptions(int argc, const char* const* argv, std::string& error) {
+std::optional<LaunchOptions> ParseLaunchOptions(int argc, const char* const* argv,
+                                                std::string& error) {
     LaunchOptions o;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
@@ -77,7 +81,8 @@ std::optional<LaunchOptions> ParseLaunchOptions(int argc, const char* const* arg
             if (!value(v)) return std::nullopt;
             const char* colon = std::strchr(v, ':');
             int tick = 0;
-            if (!colon || !ParseNumber(std::string(v, colon).c_str(), tick) || tick < 1 || !colon[1]) {
+            if (!colon || !ParseNumber(std::string(v, colon).c_str(), tick) || tick < 1 ||
+                !colon[1]) {
                 error = "--screenshot needs TICK:FILE.png";
                 return std::nullopt;
             }

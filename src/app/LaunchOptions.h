@@ -27,7 +27,8 @@ struct LaunchOptions {
 };
 
 // Parses argv; on failure returns nullopt with `error` set.
-std::optional<LaunchOptions> ParseLaunchOptions(int argc, const char* const* argv, std::string& error);
+std::optional<LaunchOptions> ParseLaunchOptions(int argc, const char* const* argv,
+                                                std::string& error);
 
 const char* LaunchUsage();
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/CInput.h"
 #include "app/CMainWindow.h"
 #include "audio/CBGMBuffer.h"
 #include "platform/CodePage.h"
@@ -18,11 +19,21 @@ std::string JsonString(std::string_view utf8) {
     std::string out = "\"";
     for (unsigned char c : utf8) {
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
         default:
             if (c < 0x20) {
                 char buf[8];
@@ -36,7 +47,9 @@ std::string JsonString(std::string_view utf8) {
     return out + "\"";
 }
 
-std::string GameText(std::string_view text) { return JsonString(platform::GameToUtf8Lossy(text)); }
+std::string GameText(std::string_view text) {
+    return JsonString(platform::GameToUtf8Lossy(text));
+}
 
 template <typename Array>
 std::string IntArray(const Array& values) {
@@ -55,7 +68,8 @@ std::string DumpStateJson(const CMainWindow& main) {
     out += "  \"ticks\": " + std::to_string(main.GetTickCount()) + ",\n";
     const CRootFlow* flow = main.GetRootFlow();
     const CDIBBaseScreen* screen = flow ? flow->GetCurrentScreen() : nullptr;
-    out += "  \"screen\": " + (screen ? JsonString(screen->ScreenName()) : std::string("null")) + ",\n";
+    out += "  \"screen\": " + (screen ? JsonString(screen->ScreenName()) : std::string("null")) +
+           ",\n";
     out += "  \"stacked_screens\": " + std::to_string(flow ? flow->GetStackCount() : 0) + ",\n";
     // The running scenario: the current screen's, else that of the nearest suspended screen
     // (a screen opened over the story), else the last file the save data was told of.
@@ -79,13 +93,26 @@ std::string DumpStateJson(const CMainWindow& main) {
         for (size_t i = 0; i < save->stringVars.size(); ++i) {
             const auto& s = save->stringVars[i];
             size_t len = 0;
-            while (len < s.size() && s[len]) ++len;
+            while (len < s.size() && s[len])
+                ++len;
             out += (i ? "," : "") + GameText(std::string_view(s.data(), len));
         }
         out += "],\n";
         size_t subLen = 0;
-        while (subLen < save->subtitle.size() && save->subtitle[subLen]) ++subLen;
-        out += "  \"subtitle\": " + GameText(std::string_view(save->subtitle.data(), subLen)) + ",\n";
+        while (subLen < save->subtitle.size() && save->subtitle[subLen])
+            ++subLen;
+        out +=
+            "  \"subtitle\": " + GameText(std::string_view(save->subtitle.data(), subLen)) + ",\n";
+    }
+    if (const CInput* input = main.GetInput()) {
+        std::string typed;
+        const auto& ring = input->GetCharRing();
+        for (int i = 0; i < input->GetCharWriteIndex(); ++i)
+            typed += static_cast<char>(ring[static_cast<size_t>(i)]);
+        out += "  \"input\": {\"mouse\": [" + std::to_string(input->GetMouseX()) + "," +
+               std::to_string(input->GetMouseY()) + "], \"mode\": " +
+               (input->GetInputMode() == CInput::kMouseMode ? "\"mouse\"" : "\"keyboard\"") +
+               ", \"typed\": " + JsonString(typed) + "},\n";
     }
     out += "  \"full_screen\": " + std::string(main.IsFullScreen() ? "true" : "false") + "\n";
     out += "}\n";
@@ -94,7 +121,8 @@ std::string DumpStateJson(const CMainWindow& main) {
 
 bool WriteStateDump(const CMainWindow& main, const std::string& path) {
     std::string json = DumpStateJson(main);
-    return platform::WriteFileAtomic(path, std::span(reinterpret_cast<const uint8_t*>(json.data()), json.size()));
+    return platform::WriteFileAtomic(
+        path, std::span(reinterpret_cast<const uint8_t*>(json.data()), json.size()));
 }
 
 } // namespace qw

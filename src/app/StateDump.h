@@ -9,8 +9,8 @@ class CMainWindow;
 
 // Extra facts a screen adds to the dump (the running scenario, image slots).
 struct ScenarioStateForDump {
-    std::string file;     // current scenario file
-    int position = -1;    // position in its command stream, -1 when none
+    std::string file;  // current scenario file
+    int position = -1; // position in its command stream, -1 when none
 };
 
 std::string DumpStateJson(const CMainWindow& main);

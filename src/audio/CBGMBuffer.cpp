@@ -67,8 +67,10 @@ void CBGMBuffer::Stop(int fadeOutMs) {
 
 void CBGMBuffer::SetPause(bool on) {
     AddExecLog("CBGMBuffer::SetPause");
-    if (on) ++pauseCount_;
-    else if (pauseCount_ > 0) --pauseCount_;
+    if (on)
+        ++pauseCount_;
+    else if (pauseCount_ > 0)
+        --pauseCount_;
 }
 
 bool CBGMBuffer::CheckPlaying(std::string_view name) const {

@@ -13,8 +13,10 @@ bool CSEBuffer::Initialize(CDSound* device, IMemberSource* archive) {
 
 void CSEBuffer::SetPause(bool on) {
     AddExecLog("CSEBuffer::SetPause");
-    if (on) ++pauseCount_;
-    else if (pauseCount_ > 0) --pauseCount_;
+    if (on)
+        ++pauseCount_;
+    else if (pauseCount_ > 0)
+        --pauseCount_;
 }
 
 } // namespace qw

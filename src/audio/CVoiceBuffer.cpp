@@ -13,8 +13,10 @@ bool CVoiceBuffer::Initialize(CDSound* device, IMemberSource* archive) {
 
 void CVoiceBuffer::SetPause(bool on) {
     AddExecLog("CVoiceBuffer::SetPause");
-    if (on) ++pauseCount_;
-    else if (pauseCount_ > 0) --pauseCount_;
+    if (on)
+        ++pauseCount_;
+    else if (pauseCount_ > 0)
+        --pauseCount_;
 }
 
 } // namespace qw

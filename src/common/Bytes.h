@@ -48,7 +48,8 @@ T LoadLEUnchecked(const uint8_t* p) {
 template <typename T>
 void StoreLEUnchecked(uint8_t* p, T value) {
     auto v = static_cast<std::make_unsigned_t<T>>(value);
-    for (size_t i = 0; i < sizeof(T); ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+    for (size_t i = 0; i < sizeof(T); ++i)
+        p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 // Stores `value` at `offset` when it fits; returns false otherwise.

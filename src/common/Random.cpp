@@ -5,7 +5,11 @@ namespace {
 Lcg g_random;
 }
 
-void SeedRandom(uint32_t seed) { g_random = Lcg(seed); }
-int NextRandom() { return g_random.Next(); }
+void SeedRandom(uint32_t seed) {
+    g_random = Lcg(seed);
+}
+int NextRandom() {
+    return g_random.Next();
+}
 
 } // namespace qw

@@ -17,8 +17,12 @@ constexpr bool IsLeadByte(uint8_t b) {
 #endif
 }
 
-constexpr char ToLowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-constexpr char ToUpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+constexpr char ToLowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
+constexpr char ToUpperAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
 
 // Case-insensitive equality on ASCII letters; other bytes compare exactly.
 constexpr bool EqualsNoCase(std::string_view a, std::string_view b) {

@@ -8,7 +8,9 @@
 namespace qw {
 namespace {
 
-constexpr uint32_t Rotl(uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
+constexpr uint32_t Rotl(uint32_t x, int n) {
+    return (x << n) | (x >> (32 - n));
+}
 
 constexpr uint32_t kSine[64] = {
     0xd76aa478, 0xe8c7b756, 0x242070db, 0xc1bdceee, 0xf57c0faf, 0x4787c62a, 0xa8304613, 0xfd469501,
@@ -94,10 +96,12 @@ void CMD5::MD5Final(uint8_t digest[16], Context& ctx) {
     size_t used = ctx.count % 64;
     MD5Update(ctx, kPad, used < 56 ? 56 - used : 120 - used);
     uint8_t length[8];
-    for (int i = 0; i < 8; ++i) length[i] = static_cast<uint8_t>(bits >> (8 * i));
+    for (int i = 0; i < 8; ++i)
+        length[i] = static_cast<uint8_t>(bits >> (8 * i));
     MD5Update(ctx, length, 8);
     for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j) digest[i * 4 + j] = static_cast<uint8_t>(ctx.state[i] >> (8 * j));
+        for (int j = 0; j < 4; ++j)
+            digest[i * 4 + j] = static_cast<uint8_t>(ctx.state[i] >> (8 * j));
 }
 
 bool CMD5::setPlainText(std::string_view text) {
@@ -113,7 +117,8 @@ bool CMD5::calcDigest() {
     MD5Init(ctx);
     MD5Update(ctx, reinterpret_cast<const uint8_t*>(text_.data()), text_.size());
     MD5Final(digest_, ctx);
-    for (int i = 0; i < 16; ++i) std::snprintf(hex_ + i * 2, 3, "%02x", digest_[i]);
+    for (int i = 0; i < 16; ++i)
+        std::snprintf(hex_ + i * 2, 3, "%02x", digest_[i]);
     return true;
 }
 

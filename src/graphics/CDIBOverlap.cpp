@@ -1,14 +1,16 @@
 #include "graphics/CDIBOverlap.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "app/ExecLog.h"
 #include "graphics/CDIBImage.h"
+#include "graphics/DIBFade.h"
 
 namespace qw {
 
-CDIBOverlap::~CDIBOverlap() { CDIBOverlap::Release(); }
+CDIBOverlap::~CDIBOverlap() {
+    CDIBOverlap::Release();
+}
 
 void CDIBOverlap::Release() {
     AddExecLog("CDIBOverlap::Release");
@@ -47,36 +49,26 @@ void CDIBOverlap::Draw(CDIBImage& frame) {
     if (!active_ || !to_) return;
     switch (effect_) {
     case kEffectBlt:
-        if (to_->GetByteSize() == frame.GetByteSize())
-            std::memcpy(frame.GetPixels(), to_->GetPixels(), frame.GetByteSize());
+        to_->Copy(&frame, 0, 0, 0, 0, to_->GetWidth(), to_->GetHeight());
         break;
-    case kEffectFade: DrawFade(frame); break;
-    default: break;
+    case kEffectFade:
+        DrawFade(frame);
+        break;
+    default:
+        break;
     }
 }
 
 void CDIBOverlap::DrawFade(CDIBImage& frame) {
     AddExecLog("CDIBOverlap::DrawFade");
-    if (!from_ || from_->GetByteSize() != frame.GetByteSize() || to_->GetByteSize() != frame.GetByteSize())
-        return;
-    int level = duration_ > 0 ? static_cast<int>(static_cast<int64_t>(elapsed_) * 255 / duration_) : 255;
-    size_t count = frame.GetByteSize() / 4;
-    uint32_t* dst = frame.GetPixels();
-    if (level >= 255) {
-        std::memcpy(dst, to_->GetPixels(), count * 4);
-        return;
-    }
-    const uint32_t* a = from_->GetPixels();
-    const uint32_t* b = to_->GetPixels();
-    uint32_t keep = static_cast<uint32_t>(255 - level), take = static_cast<uint32_t>(level);
-    for (size_t i = 0; i < count; ++i) {
-        uint32_t out = 0;
-        for (int shift = 0; shift < 32; shift += 8) {
-            uint32_t ca = (a[i] >> shift) & 0xFF, cb = (b[i] >> shift) & 0xFF;
-            out |= ((ca * keep + cb * take) >> 8) << shift;
-        }
-        dst[i] = out;
-    }
+    if (!from_) return;
+    int level =
+        duration_ > 0 ? static_cast<int>(static_cast<int64_t>(elapsed_) * 255 / duration_) : 255;
+    // Below the end the two pictures mix in 16-bit lanes (>> 8); the end shows the target exactly.
+    if (level < 255)
+        CrossFadeShift8(frame, *from_, *to_, level);
+    else
+        to_->Copy(&frame, 0, 0, 0, 0, to_->GetWidth(), to_->GetHeight());
 }
 
 } // namespace qw

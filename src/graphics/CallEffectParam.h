@@ -53,7 +53,8 @@ struct CallEffectParam {
     void SetName(size_t offset, std::string_view name, size_t width = 256) {
         if (!FitsIn(kSize, offset, width)) return;
         size_t n = name.size() < width - 1 ? name.size() : width - 1;
-        for (size_t i = 0; i < width; ++i) bytes[offset + i] = i < n ? static_cast<uint8_t>(name[i]) : 0;
+        for (size_t i = 0; i < width; ++i)
+            bytes[offset + i] = i < n ? static_cast<uint8_t>(name[i]) : 0;
     }
 };
 

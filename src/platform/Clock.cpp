@@ -21,8 +21,7 @@ uint32_t SystemClock::NowMs() const {
 
 void SystemClock::SleepMs(uint32_t ms) {
     timespec ts{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
-    while (::nanosleep(&ts, &ts) != 0) {
-    }
+    while (::nanosleep(&ts, &ts) != 0) {}
 }
 
 Clock& GetClock() {
@@ -30,6 +29,8 @@ Clock& GetClock() {
     return g_clock ? *g_clock : systemClock;
 }
 
-void SetClock(Clock* clock) { g_clock = clock; }
+void SetClock(Clock* clock) {
+    g_clock = clock;
+}
 
 } // namespace qw::platform

@@ -38,6 +38,8 @@ private:
 // The process clock the engine reads (the system clock until a virtual one is installed).
 Clock& GetClock();
 void SetClock(Clock* clock); // null restores the system clock
-inline uint32_t NowMs() { return GetClock().NowMs(); }
+inline uint32_t NowMs() {
+    return GetClock().NowMs();
+}
 
 } // namespace qw::platform

@@ -18,7 +18,8 @@ const char* GameCodePage() {
 namespace {
 
 // Converts `text`; with `lossy`, an invalid sequence is replaced and one byte skipped.
-std::optional<std::string> Convert(const char* to, const char* from, std::string_view text, bool lossy) {
+std::optional<std::string> Convert(const char* to, const char* from, std::string_view text,
+                                   bool lossy) {
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
     std::string out;

@@ -35,7 +35,9 @@ std::string CurrentDirectory() {
     return buf;
 }
 
-FileHandle::FileHandle(FileHandle&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+FileHandle::FileHandle(FileHandle&& other) noexcept : fd_(other.fd_) {
+    other.fd_ = -1;
+}
 
 FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
     if (this != &other) {
@@ -46,15 +48,23 @@ FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
     return *this;
 }
 
-FileHandle::~FileHandle() { Close(); }
+FileHandle::~FileHandle() {
+    Close();
+}
 
 bool FileHandle::Open(const std::string& path, Mode mode) {
     Close();
     int flags = O_CLOEXEC;
     switch (mode) {
-    case Mode::Read: flags |= O_RDONLY; break;
-    case Mode::ReadWrite: flags |= O_RDWR | O_CREAT; break;
-    case Mode::CreateTruncate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    case Mode::Read:
+        flags |= O_RDONLY;
+        break;
+    case Mode::ReadWrite:
+        flags |= O_RDWR | O_CREAT;
+        break;
+    case Mode::CreateTruncate:
+        flags |= O_RDWR | O_CREAT | O_TRUNC;
+        break;
     }
     do {
         fd_ = ::open(path.c_str(), flags, 0644);
@@ -148,7 +158,9 @@ bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> data) {
     return true;
 }
 
-bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool RemoveFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
+}
 
 bool CreateDirectories(const std::string& path) {
     for (size_t i = 1; i <= path.size(); ++i) {

@@ -11,17 +11,17 @@ namespace qw::platform {
 namespace {
 
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
     return s;
 }
 
-std::vector<std::string> ReadLines(const std::string& path) {
+std::vector<std::string> SplitLines(std::span<const uint8_t> data) {
     std::vector<std::string> lines;
-    auto data = ReadWholeFile(path);
-    if (!data) return lines;
     std::string current;
-    for (uint8_t b : *data) {
+    for (uint8_t b : data) {
         if (b == '\n') {
             lines.push_back(std::move(current));
             current.clear();
@@ -31,6 +31,12 @@ std::vector<std::string> ReadLines(const std::string& path) {
     }
     if (!current.empty()) lines.push_back(std::move(current));
     return lines;
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+    auto data = ReadWholeFile(path);
+    if (!data) return {};
+    return SplitLines(*data);
 }
 
 // The section name when `line` is a section header.
@@ -56,9 +62,9 @@ std::optional<KeyLine> KeyOf(std::string_view line) {
 }
 
 std::optional<std::string> Lookup(std::string_view section, std::string_view key,
-                                  const std::string& path) {
+                                  const std::vector<std::string>& lines) {
     bool inSection = false;
-    for (const std::string& line : ReadLines(path)) {
+    for (const std::string& line : lines) {
         if (auto name = SectionOf(line)) {
             inSection = EqualsNoCase(*name, Trim(section));
             continue;
@@ -74,19 +80,7 @@ std::optional<std::string> Lookup(std::string_view section, std::string_view key
     return std::nullopt;
 }
 
-} // namespace
-
-std::string GetProfileString(std::string_view section, std::string_view key,
-                             std::string_view defaultValue, const std::string& path) {
-    if (auto v = Lookup(section, key, path)) return *v;
-    return std::string(Trim(defaultValue));
-}
-
-int GetProfileInt(std::string_view section, std::string_view key, int defaultValue,
-                  const std::string& path) {
-    auto v = Lookup(section, key, path);
-    if (!v) return defaultValue;
-    std::string_view s = *v;
+int ParseProfileInt(std::string_view s) {
     bool negative = false;
     size_t i = 0;
     if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
@@ -98,13 +92,12 @@ int GetProfileInt(std::string_view section, std::string_view key, int defaultVal
     return static_cast<int>(static_cast<uint32_t>(negative ? -n : n));
 }
 
-bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value,
-                        const std::string& path) {
-    std::vector<std::string> lines = ReadLines(path);
+void SetKey(std::vector<std::string>& lines, std::string_view section, std::string_view key,
+            std::string_view value) {
     std::string newLine = std::string(Trim(key)) + "=" + std::string(value);
 
-    std::optional<size_t> sectionStart;     // index of the header line
-    size_t sectionEnd = lines.size();       // one past the last line of the section
+    std::optional<size_t> sectionStart; // index of the header line
+    size_t sectionEnd = lines.size();   // one past the last line of the section
     for (size_t i = 0; i < lines.size(); ++i) {
         if (auto name = SectionOf(lines[i])) {
             if (sectionStart) {
@@ -132,13 +125,64 @@ bool WriteProfileString(std::string_view section, std::string_view key, std::str
         if (!replaced)
             lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastContent + 1), newLine);
     }
+}
 
+bool WriteLines(const std::string& path, const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines) {
         text += line;
         text += '\n';
     }
-    return WriteFileAtomic(path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+    return WriteFileAtomic(path,
+                           std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+}
+
+} // namespace
+
+IniDocument::IniDocument(std::string path) : path_(std::move(path)), lines_(ReadLines(path_)) {}
+
+IniDocument IniDocument::FromText(std::string_view text, std::string path) {
+    IniDocument doc;
+    doc.path_ = std::move(path);
+    doc.lines_ = SplitLines(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+    return doc;
+}
+
+std::string IniDocument::GetString(std::string_view section, std::string_view key,
+                                   std::string_view defaultValue) const {
+    if (auto v = Lookup(section, key, lines_)) return *v;
+    return std::string(Trim(defaultValue));
+}
+
+int IniDocument::GetInt(std::string_view section, std::string_view key, int defaultValue) const {
+    auto v = Lookup(section, key, lines_);
+    return v ? ParseProfileInt(*v) : defaultValue;
+}
+
+void IniDocument::SetString(std::string_view section, std::string_view key,
+                            std::string_view value) {
+    SetKey(lines_, section, key, value);
+}
+
+bool IniDocument::Save() const {
+    return WriteLines(path_, lines_);
+}
+
+std::string GetProfileString(std::string_view section, std::string_view key,
+                             std::string_view defaultValue, const std::string& path) {
+    return IniDocument(path).GetString(section, key, defaultValue);
+}
+
+int GetProfileInt(std::string_view section, std::string_view key, int defaultValue,
+                  const std::string& path) {
+    return IniDocument(path).GetInt(section, key, defaultValue);
+}
+
+bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value,
+                        const std::string& path) {
+    IniDocument doc(path);
+    doc.SetString(section, key, value);
+    return doc.Save();
 }
 
 } // namespace qw::platform

@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qw::platform {
 
@@ -22,5 +23,24 @@ int GetProfileInt(std::string_view section, std::string_view key, int defaultVal
 // and renamed into place. False when the file cannot be written.
 bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value,
                         const std::string& path);
+
+// The same rules on a file read once, for callers that read or write many keys at a time.
+class IniDocument {
+public:
+    explicit IniDocument(std::string path);
+    // A document over `text`, not tied to a readable file (Save writes to `path`).
+    static IniDocument FromText(std::string_view text, std::string path = {});
+    std::string GetString(std::string_view section, std::string_view key,
+                          std::string_view defaultValue) const;
+    int GetInt(std::string_view section, std::string_view key, int defaultValue) const;
+    void SetString(std::string_view section, std::string_view key, std::string_view value);
+    // Writes the file (temporary file and rename). False when it cannot be written.
+    bool Save() const;
+
+private:
+    IniDocument() = default;
+    std::string path_;
+    std::vector<std::string> lines_;
+};
 
 } // namespace qw::platform

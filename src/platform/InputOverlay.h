@@ -17,7 +17,7 @@ struct OverlayEvent {
 struct InputOverlay {
     std::array<bool, 256> keys{};
     std::optional<std::pair<int, int>> mouse; // client coordinates; nullopt: the real mouse
-    int mouseMoves = 0;                        // counts scripted moves
+    int mouseMoves = 0;                       // counts scripted moves
     std::deque<OverlayEvent> events;
 
     bool IsKeyDown(int virtualKey) const {

@@ -12,17 +12,20 @@ std::vector<std::string_view> SplitWords(std::string_view line, size_t maxWords)
     std::vector<std::string_view> words;
     size_t i = 0;
     while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+            ++i;
         if (i >= line.size()) break;
         if (words.size() + 1 == maxWords) { // the last word takes the rest of the line
             std::string_view rest = line.substr(i);
-            while (!rest.empty() && (rest.back() == ' ' || rest.back() == '\t' || rest.back() == '\r'))
+            while (!rest.empty() &&
+                   (rest.back() == ' ' || rest.back() == '\t' || rest.back() == '\r'))
                 rest.remove_suffix(1);
             words.push_back(rest);
             break;
         }
         size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') ++i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r')
+            ++i;
         words.push_back(line.substr(start, i - start));
     }
     return words;
@@ -52,9 +55,9 @@ int VirtualKeyFromName(std::string_view name) {
         const char* name;
         int key;
     } kNames[] = {
-        {"RETURN", 0x0D}, {"ENTER", 0x0D}, {"ESCAPE", 0x1B}, {"CONTROL", 0x11}, {"SHIFT", 0x10},
-        {"SPACE", 0x20},  {"TAB", 0x09},   {"UP", 0x26},     {"DOWN", 0x28},    {"LEFT", 0x25},
-        {"RIGHT", 0x27},  {"PRIOR", 0x21}, {"NEXT", 0x22},   {"Z", 0x5A},       {"X", 0x58},
+        {"RETURN", 0x0D}, {"ENTER", 0x0D},   {"ESCAPE", 0x1B},  {"CONTROL", 0x11}, {"SHIFT", 0x10},
+        {"SPACE", 0x20},  {"TAB", 0x09},     {"UP", 0x26},      {"DOWN", 0x28},    {"LEFT", 0x25},
+        {"RIGHT", 0x27},  {"PRIOR", 0x21},   {"NEXT", 0x22},    {"Z", 0x5A},       {"X", 0x58},
         {"ALT", 0xA4},    {"LBUTTON", 0x01}, {"RBUTTON", 0x02}, {"MBUTTON", 0x04},
     };
     for (const auto& entry : kNames)
@@ -89,11 +92,15 @@ std::optional<InputScript> InputScript::Parse(std::string_view text, std::string
             if (words.size() != 4) return fail(std::string(verb) + " needs a name and down|up");
             int key = -1;
             if (verb == "button") {
-                key = words[2] == "left" ? 0x01 : words[2] == "right" ? 0x02 : words[2] == "middle" ? 0x04 : -1;
+                key = words[2] == "left"     ? 0x01
+                      : words[2] == "right"  ? 0x02
+                      : words[2] == "middle" ? 0x04
+                                             : -1;
             } else {
                 key = VirtualKeyFromName(words[2]);
             }
-            if (key < 0) return fail("unknown " + std::string(verb) + " '" + std::string(words[2]) + "'");
+            if (key < 0)
+                return fail("unknown " + std::string(verb) + " '" + std::string(words[2]) + "'");
             if (words[3] != "down" && words[3] != "up") return fail("expected down or up");
             action.kind = Action::Kind::Key;
             action.key = key;
@@ -143,13 +150,19 @@ void InputScript::Apply(int tick, InputOverlay& overlay) const {
     for (const Action& a : actions_) {
         if (a.tick != tick) continue;
         switch (a.kind) {
-        case Action::Kind::Key: overlay.keys[static_cast<size_t>(a.key)] = a.down; break;
+        case Action::Kind::Key:
+            overlay.keys[static_cast<size_t>(a.key)] = a.down;
+            break;
         case Action::Kind::Move:
             overlay.mouse = std::make_pair(a.x, a.y);
             ++overlay.mouseMoves;
             break;
-        case Action::Kind::Wheel: overlay.events.push_back({OverlayEvent::Type::Wheel, a.value}); break;
-        case Action::Kind::Close: overlay.events.push_back({OverlayEvent::Type::Close, 0}); break;
+        case Action::Kind::Wheel:
+            overlay.events.push_back({OverlayEvent::Type::Wheel, a.value});
+            break;
+        case Action::Kind::Close:
+            overlay.events.push_back({OverlayEvent::Type::Close, 0});
+            break;
         case Action::Kind::Char:
             for (char c : a.text)
                 overlay.events.push_back({OverlayEvent::Type::Char, static_cast<uint8_t>(c)});
@@ -158,6 +171,8 @@ void InputScript::Apply(int tick, InputOverlay& overlay) const {
     }
 }
 
-int InputScript::LastTick() const { return actions_.empty() ? 0 : actions_.back().tick; }
+int InputScript::LastTick() const {
+    return actions_.empty() ? 0 : actions_.back().tick;
+}
 
 } // namespace qw::platform

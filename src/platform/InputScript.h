@@ -36,7 +36,7 @@ private:
         enum class Kind { Key, Move, Char, Wheel, Close };
         int tick = 0;
         Kind kind = Kind::Key;
-        int key = 0;      // virtual key (Key)
+        int key = 0; // virtual key (Key)
         bool down = false;
         int x = 0, y = 0; // Move
         int value = 0;    // Wheel delta

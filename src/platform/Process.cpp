@@ -43,7 +43,9 @@ bool InstanceLock::Acquire() {
     return true;
 }
 
-DynamicModule::~DynamicModule() { Unload(); }
+DynamicModule::~DynamicModule() {
+    Unload();
+}
 
 bool DynamicModule::Load(const std::string& path) {
     Unload();
@@ -92,9 +94,12 @@ uint32_t LocalTimeSeed() {
     ::localtime_r(&seconds, &local);
     uint32_t month = static_cast<uint32_t>(local.tm_mon + 1);
     uint32_t seed = ((((month * 720u + static_cast<uint32_t>(local.tm_mday) * 24u +
-                        static_cast<uint32_t>(local.tm_hour)) * 60u +
-                       static_cast<uint32_t>(local.tm_min)) * 60u +
-                      static_cast<uint32_t>(local.tm_sec)) * 1000u +
+                        static_cast<uint32_t>(local.tm_hour)) *
+                           60u +
+                       static_cast<uint32_t>(local.tm_min)) *
+                          60u +
+                      static_cast<uint32_t>(local.tm_sec)) *
+                         1000u +
                      static_cast<uint32_t>(tv.tv_usec / 1000));
     return seed;
 }

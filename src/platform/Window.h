@@ -26,13 +26,13 @@ struct Rect {
 struct WindowEvent {
     enum class Type {
         None,
-        CloseRequest,  // the player asked to close the window
-        Activate,      // a = 1 active / 0 inactive, b = 1 when minimised
-        Char,          // a = character code
-        MouseWheel,    // a = delta (120 per notch), b = x, c = y (client), d = key flags
-        Moved,         // the window moved (windowed mode)
-        Expose,        // the window needs repainting
-        DeviceReset,   // the presentation device was lost and must be rebuilt
+        CloseRequest,     // the player asked to close the window
+        Activate,         // a = 1 active / 0 inactive, b = 1 when minimised
+        Char,             // a = character code
+        MouseWheel,       // a = delta (120 per notch), b = x, c = y (client), d = key flags
+        Moved,            // the window moved (windowed mode)
+        Expose,           // the window needs repainting
+        DeviceReset,      // the presentation device was lost and must be rebuilt
         ToggleFullscreen, // a display-mode toggle the window system asked for
     };
     Type type = Type::None;
@@ -49,8 +49,22 @@ enum class Presentation {
 
 // The system cursors, in the order of the engine's system cursor table.
 enum class SystemCursor {
-    Arrow, Wait, AppStarting, Help, Cross, Hand, IBeam, Icon, No, Size, SizeAll, SizeNESW,
-    SizeNS, SizeNWSE, SizeWE, UpArrow
+    Arrow,
+    Wait,
+    AppStarting,
+    Help,
+    Cross,
+    Hand,
+    IBeam,
+    Icon,
+    No,
+    Size,
+    SizeAll,
+    SizeNESW,
+    SizeNS,
+    SizeNWSE,
+    SizeWE,
+    UpArrow
 };
 
 using CursorHandle = std::shared_ptr<void>; // null: no cursor
@@ -63,8 +77,9 @@ struct CursorImage {
 };
 
 struct WindowConfig {
-    std::string caption;      // game code page
-    int x = 0, y = 0;         // outer top-left in windowed mode
+    std::string caption;           // game code page
+    bool hasPosition = false;      // false: centred on the desktop
+    int x = 0, y = 0;              // outer top-left in windowed mode
     int width = 800, height = 600; // client area
     bool fullscreen = false;
     Presentation presentation = Presentation::Renderer;
@@ -114,6 +129,9 @@ public:
     const InputOverlay& Overlay() const { return overlay_; }
 
 protected:
+    // The next scripted event as a window event; false when the script has none waiting.
+    bool TakeOverlayEvent(WindowEvent& event);
+
     InputOverlay overlay_;
 };
 

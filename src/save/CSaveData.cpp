@@ -100,9 +100,13 @@ CSaveData::CSaveData(std::string installDir)
     sceneNames_.resize(static_cast<size_t>(kSceneGroups * kScenes));
 }
 
-CSaveData::~CSaveData() { CSaveData::Release(); }
+CSaveData::~CSaveData() {
+    CSaveData::Release();
+}
 
-std::string CSaveData::SaveDirectory() const { return installDir_ + kSaveDirName; }
+std::string CSaveData::SaveDirectory() const {
+    return installDir_ + kSaveDirName;
+}
 
 bool CSaveData::Initialize() {
     AddExecLog("CSaveData::Initialize");
@@ -126,27 +130,29 @@ void CSaveData::Release() {
     std::vector<uint8_t>().swap(componentBuffer);
     componentLength = 0;
     thumbnail.reset();
-    for (auto& record : kidoku_) record = {};
+    for (auto& record : kidoku_)
+        record = {};
 }
 
 bool CSaveData::LoadConfigEx() {
     AddExecLog("CSaveData::LoadConfigEx");
-    auto flag = [&](const char* key, const char* dflt) {
-        return static_cast<uint8_t>(ParseLeadingInt(platform::GetProfileString("ConfigEx", key, dflt, iniPath_)) != 0);
+    platform::IniDocument ini(iniPath_);
+    auto number = [&](const char* section, const char* key, const char* dflt) {
+        return ParseLeadingInt(ini.GetString(section, key, dflt));
     };
-    configEx.noneEffect = flag("NoneEffect", "0");
-    configEx.frameSpeed = ParseLeadingInt(platform::GetProfileString("ConfigEx", "FrameSpeed", "1", iniPath_));
+    configEx.noneEffect = number("ConfigEx", "NoneEffect", "0") != 0;
+    configEx.frameSpeed = number("ConfigEx", "FrameSpeed", "1");
     if (configEx.frameSpeed < 1) configEx.frameSpeed = 1;
-    configEx.altAndEnter = flag("AltAndEnter", "0");
-    configEx.systemSE = flag("SystemSE", "1");
-    configEx.nonePause = flag("NonePause", "0");
-    configEx.bgmSmallVolume = flag("BGMSmallVolume", "0");
+    configEx.altAndEnter = number("ConfigEx", "AltAndEnter", "0") != 0;
+    configEx.systemSE = number("ConfigEx", "SystemSE", "1") != 0;
+    configEx.nonePause = number("ConfigEx", "NonePause", "0") != 0;
+    configEx.bgmSmallVolume = number("ConfigEx", "BGMSmallVolume", "0") != 0;
     for (int n = 0; n < 256; ++n) {
         char section[16];
         std::snprintf(section, sizeof section, "char%03d", n);
         CharacterOption& c = configEx.characters[static_cast<size_t>(n)];
-        c.voice = ParseLeadingInt(platform::GetProfileString(section, "voice", "1", iniPath_)) != 0;
-        std::string color = platform::GetProfileString(section, "color", "255,255,255,255", iniPath_);
+        c.voice = number(section, "voice", "1") != 0;
+        std::string color = ini.GetString(section, "color", "255,255,255,255");
         int a = 255, r = 255, g = 255, b = 255;
         std::sscanf(color.c_str(), "%d,%d,%d,%d", &a, &r, &g, &b);
         c.alpha = static_cast<uint8_t>(a);
@@ -159,8 +165,9 @@ bool CSaveData::LoadConfigEx() {
 
 bool CSaveData::SaveConfigEx() {
     AddExecLog("CSaveData::SaveConfigEx");
+    platform::IniDocument ini(iniPath_);
     auto put = [&](const char* section, const char* key, int value) {
-        platform::WriteProfileString(section, key, std::to_string(value), iniPath_);
+        ini.SetString(section, key, std::to_string(value));
     };
     put("ConfigEx", "NoneEffect", configEx.noneEffect != 0);
     put("ConfigEx", "FrameSpeed", configEx.frameSpeed);
@@ -176,20 +183,24 @@ bool CSaveData::SaveConfigEx() {
         put(section, "voice", c.voice != 0);
         char color[48];
         std::snprintf(color, sizeof color, "%d,%d,%d,%d", c.alpha, c.red, c.green, c.blue);
-        platform::WriteProfileString(section, "color", color, iniPath_);
+        ini.SetString(section, "color", color);
     }
+    ini.Save();
     return true;
 }
 
 bool CSaveData::SaveConfig() {
     AddExecLog("CSaveData::SaveConfig");
     std::string dir = SaveDirectory();
-    if (platform::GetPathKind(dir) != platform::PathKind::Directory && !platform::CreateDirectories(dir))
+    if (platform::GetPathKind(dir) != platform::PathKind::Directory &&
+        !platform::CreateDirectories(dir))
         return false;
     ByteWriter out;
-    for (int32_t v : globalVars) out.Put<int32_t>(v);
+    for (int32_t v : globalVars)
+        out.Put<int32_t>(v);
     int32_t used = 0;
-    for (const auto& r : kidoku_) used += !r.flags.empty();
+    for (const auto& r : kidoku_)
+        used += !r.flags.empty();
     out.Put<int32_t>(used);
     for (const auto& r : kidoku_) {
         if (r.flags.empty()) continue;
@@ -206,8 +217,10 @@ bool CSaveData::SaveConfig() {
 bool CSaveData::LoadConfig() {
     AddExecLog("CSaveData::LoadConfig");
     auto file = platform::ReadWholeFile(SaveDirectory() + kPathSeparator + kConfigFileName);
-    if (!file) return false;
-    ByteSpan data(*file);
+    return file && ParseConfig(*file);
+}
+
+bool CSaveData::ParseConfig(ByteSpan data) {
     // A file shorter than its own counts claim is refused whole; nothing changes.
     size_t pos = kGlobalVariables * 4;
     auto count = LoadLE<int32_t>(data, pos);
@@ -217,16 +230,20 @@ bool CSaveData::LoadConfig() {
     for (int i = 0; i < *count; ++i) {
         auto name = LoadFixedString(data, pos, 256);
         auto size = LoadLE<int32_t>(data, pos + 256);
-        if (!name || !size || *size < 0 || !FitsIn(data.size(), pos + 260, static_cast<uint64_t>(*size)))
+        if (!name || !size || *size < 0 ||
+            !FitsIn(data.size(), pos + 260, static_cast<uint64_t>(*size)))
             return false;
         records[static_cast<size_t>(i)].name = std::string(*name);
-        records[static_cast<size_t>(i)].flags.assign(data.begin() + static_cast<std::ptrdiff_t>(pos + 260),
-                                                     data.begin() + static_cast<std::ptrdiff_t>(pos + 260 + static_cast<size_t>(*size)));
-        if (records[static_cast<size_t>(i)].flags.empty()) records[static_cast<size_t>(i)].flags.resize(1024);
+        records[static_cast<size_t>(i)].flags.assign(
+            data.begin() + static_cast<std::ptrdiff_t>(pos + 260),
+            data.begin() + static_cast<std::ptrdiff_t>(pos + 260 + static_cast<size_t>(*size)));
+        if (records[static_cast<size_t>(i)].flags.empty())
+            records[static_cast<size_t>(i)].flags.resize(1024);
         pos += 260 + static_cast<size_t>(*size);
     }
     if (!FitsIn(data.size(), pos, cgFlags.size() + sceneFlags.size() + kSettingsSize)) return false;
-    for (int i = 0; i < kGlobalVariables; ++i) globalVars[static_cast<size_t>(i)] = *LoadLE<int32_t>(data, static_cast<size_t>(i) * 4);
+    for (int i = 0; i < kGlobalVariables; ++i)
+        globalVars[static_cast<size_t>(i)] = *LoadLE<int32_t>(data, static_cast<size_t>(i) * 4);
     kidoku_ = std::move(records);
     std::memcpy(cgFlags.data(), data.data() + pos, cgFlags.size());
     pos += cgFlags.size();
@@ -337,9 +354,11 @@ const std::string& CSaveData::GetSceneName(int group, int scene) const {
 }
 
 void CSaveData::SetCGName(int group, int entry, int index, std::string_view name) {
-    if (group < 0 || group >= kCGGroups || entry < 0 || entry >= kCGEntries || index < 0 || index >= kCGNames)
+    if (group < 0 || group >= kCGGroups || entry < 0 || entry >= kCGEntries || index < 0 ||
+        index >= kCGNames)
         return;
-    cgNames_[static_cast<size_t>((group * kCGEntries + entry) * kCGNames + index)] = std::string(name.substr(0, 63));
+    cgNames_[static_cast<size_t>((group * kCGEntries + entry) * kCGNames + index)] =
+        std::string(name.substr(0, 63));
 }
 
 void CSaveData::SetSceneName(int group, int scene, std::string_view name) {

@@ -65,6 +65,9 @@ public:
 
     bool LoadConfig();
     bool SaveConfig();
+    // The configuration file's contents: false (nothing changed) when it is cut short or its
+    // counts do not fit.
+    bool ParseConfig(ByteSpan data);
     bool LoadConfigEx();
     bool SaveConfigEx();
 

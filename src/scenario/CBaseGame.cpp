@@ -8,7 +8,9 @@
 
 namespace qw {
 
-CBaseGame::~CBaseGame() { CBaseGame::Release(); }
+CBaseGame::~CBaseGame() {
+    CBaseGame::Release();
+}
 
 bool CBaseGame::Initialize() {
     AddExecLog("CBaseGame::Initialize");
@@ -39,7 +41,8 @@ void CBaseGame::AppendControl(CDIBBaseCtrl* control) {
         return;
     }
     CDIBBaseCtrl* last = controls_;
-    while (last->GetNext()) last = last->GetNext();
+    while (last->GetNext())
+        last = last->GetNext();
     last->SetNext(control);
 }
 
@@ -60,7 +63,8 @@ void CBaseGame::DeleteControl(int id) {
 int CBaseGame::GetCtrlCount() const {
     AddExecLog("CBaseGame::GetCtrlCount");
     int n = 0;
-    for (CDIBBaseCtrl* c = controls_; c; c = c->GetNext()) ++n;
+    for (CDIBBaseCtrl* c = controls_; c; c = c->GetNext())
+        ++n;
     return n;
 }
 
@@ -98,7 +102,8 @@ void CBaseGame::ResetForcusInAll() {
 
 void CBaseGame::SetAllCtrlInput(bool on) {
     AddExecLog("CBaseGame::SetAllCtrlInput");
-    for (CDIBBaseCtrl* c = controls_; c; c = c->GetNext()) c->SetInput(on);
+    for (CDIBBaseCtrl* c = controls_; c; c = c->GetNext())
+        c->SetInput(on);
 }
 
 void CBaseGame::SetResult(int value) {
@@ -125,8 +130,10 @@ void CBaseGame::MoveSprtMotion(SprtMotion* motion) {
         motion->changed = 0;
         return;
     }
-    if (!motion->loop && motion->jump) motion->current = motion->end;
-    else motion->current += GetFrameTime();
+    if (!motion->loop && motion->jump)
+        motion->current = motion->end;
+    else
+        motion->current += GetFrameTime();
     motion->current = std::min(motion->current, motion->end);
     if (motion->current >= motion->end && motion->loop) motion->current = 0;
     motion->changed = 1;

@@ -10,7 +10,9 @@ namespace qw {
 
 CDIBBaseScreen::CDIBBaseScreen(CBaseGame* parent) : CBaseGame(parent) {}
 
-CDIBBaseScreen::~CDIBBaseScreen() { CDIBBaseScreen::Release(); }
+CDIBBaseScreen::~CDIBBaseScreen() {
+    CDIBBaseScreen::Release();
+}
 
 bool CDIBBaseScreen::Initialize() {
     AddExecLog("CDIBBaseScreen::Initialize");
@@ -43,23 +45,27 @@ void CDIBBaseScreen::Release() {
 void CDIBBaseScreen::Move() {
     AddExecLog("CDIBBaseScreen::Move");
     if (drawImage_) drawImage_->ClearRGN();
-    for (CDIBBaseCtrl* c = controls_; c; c = c->GetNext()) c->Move();
+    for (CDIBBaseCtrl* c = controls_; c; c = c->GetNext())
+        c->Move();
 }
 
 void CDIBBaseScreen::Update() {
     AddExecLog("CDIBBaseScreen::Update");
     if (!drawImage_ || !backImage_) return;
-    for (CDIBBaseCtrl* c = controls_; c; c = c->GetNext()) c->UpdateRGN(*drawImage_);
+    for (CDIBBaseCtrl* c = controls_; c; c = c->GetNext())
+        c->UpdateRGN(*drawImage_);
     drawImage_->UpdateRegionData();
     const std::vector<RegionRect>* rects = drawImage_->GetRegionData();
     if (!rects || rects->empty()) return;
     for (const RegionRect& r : *rects)
-        backImage_->Copy(drawImage_.get(), r.left, r.top, r.left, r.top, r.right - r.left, r.bottom - r.top);
+        backImage_->Copy(drawImage_.get(), r.left, r.top, r.left, r.top, r.right - r.left,
+                         r.bottom - r.top);
     for (CDIBBaseCtrl* c = controls_; c; c = c->GetNext())
         if (c->IsShow()) c->Draw(*drawImage_);
     CMainWindow* main = GetMainWindow();
     if (CScreenBuffer* screen = main ? main->GetScreenBuffer() : nullptr)
-        for (const RegionRect& r : *rects) screen->AddDirtyRect(r.left, r.top, r.right - 1, r.bottom - 1);
+        for (const RegionRect& r : *rects)
+            screen->AddDirtyRect(r.left, r.top, r.right - 1, r.bottom - 1);
 }
 
 void CDIBBaseScreen::Draw(CDIBImage& target) {
@@ -69,7 +75,8 @@ void CDIBBaseScreen::Draw(CDIBImage& target) {
     CScreenBuffer* screen = main ? main->GetScreenBuffer() : nullptr;
     if (const std::vector<RegionRect>* list = screen ? screen->GetRectList() : nullptr) {
         for (const RegionRect& r : *list)
-            drawImage_->Copy(&target, r.left, r.top, r.left, r.top, r.right - r.left, r.bottom - r.top);
+            drawImage_->Copy(&target, r.left, r.top, r.left, r.top, r.right - r.left,
+                             r.bottom - r.top);
         return;
     }
     drawImage_->Copy(&target, 0, 0, 0, 0, drawImage_->GetWidth(), drawImage_->GetHeight());

@@ -18,7 +18,9 @@
 namespace qw {
 
 CRootFlow::CRootFlow() = default;
-CRootFlow::~CRootFlow() { Release(); }
+CRootFlow::~CRootFlow() {
+    Release();
+}
 
 bool CRootFlow::Initialize() {
     AddExecLog("CRootFlow::Initialize");
@@ -52,7 +54,8 @@ void CRootFlow::Release() {
     AddExecLog("CRootFlow::Release");
     current_.reset();
     next_.reset();
-    for (int i = stackCount_ - 1; i >= 0; --i) stack_[static_cast<size_t>(i)].reset();
+    for (int i = stackCount_ - 1; i >= 0; --i)
+        stack_[static_cast<size_t>(i)].reset();
     stackCount_ = 0;
     overlap_.reset();
     backImage_.reset();
@@ -67,16 +70,20 @@ CDIBBaseScreen* CRootFlow::GetStackedScreen(int index) const {
     return stack_[static_cast<size_t>(index)].get();
 }
 
-bool CRootFlow::IsChanging() const { return next_ || (overlap_ && overlap_->IsActive()) || musicRunning_; }
+bool CRootFlow::IsChanging() const {
+    return next_ || (overlap_ && overlap_->IsActive()) || musicRunning_;
+}
 
 bool CRootFlow::ChangeScreen(const CallEffectParam& first, const CallEffectParam* second,
-                             const ScreenBGMParam* music, CDIBBaseScreen* screen, bool keepCurrent) {
+                             const ScreenBGMParam* music, CDIBBaseScreen* screen,
+                             bool keepCurrent) {
     AddExecLog("CRootFlow::ChangeScreen");
     if (next_ || !screen || !overlap_) return false;
     // The stack has 256 places: a change that would push a 257th screen is refused.
     if (keepCurrent && current_ && stackCount_ >= kStackSize) return false;
     if (!keepCurrent) {
-        for (int i = stackCount_ - 1; i >= 0; --i) stack_[static_cast<size_t>(i)].reset();
+        for (int i = stackCount_ - 1; i >= 0; --i)
+            stack_[static_cast<size_t>(i)].reset();
         stackCount_ = 0;
     }
     next_.reset(screen);
@@ -89,7 +96,8 @@ void CRootFlow::ReturnScreen(const CallEffectParam& first, const CallEffectParam
                              const ScreenBGMParam* music, int depth) {
     AddExecLog("CRootFlow::ReturnScreen");
     if (next_ || !overlap_) return;
-    for (int i = 1; i < depth && stackCount_ > 0; ++i) stack_[static_cast<size_t>(--stackCount_)].reset();
+    for (int i = 1; i < depth && stackCount_ > 0; ++i)
+        stack_[static_cast<size_t>(--stackCount_)].reset();
     if (stackCount_ == 0) return;
     next_ = std::move(stack_[static_cast<size_t>(--stackCount_)]);
     keepCurrent_ = false;
@@ -99,8 +107,10 @@ void CRootFlow::ReturnScreen(const CallEffectParam& first, const CallEffectParam
 void CRootFlow::StartTransition(const CallEffectParam& first, const CallEffectParam* second,
                                 const ScreenBGMParam* music, bool newScreen) {
     AddExecLog("CRootFlow::StartTransition");
-    if (current_) current_->CopyImage(*ovImage_[0]);
-    else ovImage_[0]->FillFull(0xFF000000);
+    if (current_)
+        current_->CopyImage(*ovImage_[0]);
+    else
+        ovImage_[0]->FillFull(0xFF000000);
     if (second) {
         ovImage_[1]->FillFull(middleColour_);
         overlap_->InitEffect(ovImage_[0].get(), ovImage_[1].get(), first);
@@ -225,7 +235,8 @@ bool CRootFlow::StepMusic() {
         return true;
     }
     case kMusicStarting:
-        if (!bgm || (bgm->IsPlaying() && bgm->GetFadeMode() == 0) || !bgm->IsPlaying()) musicState_ = kMusicDone;
+        if (!bgm || (bgm->IsPlaying() && bgm->GetFadeMode() == 0) || !bgm->IsPlaying())
+            musicState_ = kMusicDone;
         return true;
     case kMusicDone:
     default:

@@ -20,7 +20,14 @@ class CRootFlow {
 public:
     static constexpr int kStackSize = 256;
     // Music states.
-    enum MusicState { kMusicWait = 0, kMusicStop = 10, kMusicStopping = 11, kMusicStart = 20, kMusicStarting = 21, kMusicDone = 30 };
+    enum MusicState {
+        kMusicWait = 0,
+        kMusicStop = 10,
+        kMusicStopping = 11,
+        kMusicStart = 20,
+        kMusicStarting = 21,
+        kMusicDone = 30
+    };
 
     CRootFlow();
     virtual ~CRootFlow();

@@ -157,7 +157,8 @@ public:
     bool SetStrList(int index, const char* text);
 
     // The current command's id; kNoCommand (with a fault) at the end of the file, when nothing
-    // is loaded, or when the record header is cut off.
+    // is loaded, or when the record header is cut off. kNoCommand is no command of the table, so
+    // an interpreter that runs off the end of its file meets its unknown-command error.
     uint16_t GetCmdID();
     // The current command's first parameter (past the last one when it has none).
     SnrParam GetParam();

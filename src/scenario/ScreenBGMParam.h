@@ -8,13 +8,13 @@ namespace qw {
 
 struct ScreenBGMParam {
     enum Flags : int32_t {
-        kPlay = 1,    // play the named music
+        kPlay = 1,      // play the named music
         kStopFirst = 2, // stop the current music first, with a fade
-        kRestart = 4, // restart the named music even when it already plays
+        kRestart = 4,   // restart the named music even when it already plays
     };
     std::string name; // at most 255 bytes
     int32_t flags = 0;
-    int32_t waitMs = 0;  // before the music steps start
+    int32_t waitMs = 0; // before the music steps start
     int32_t fadeInMs = 0;
     int32_t fadeOutMs = 0;
 };

@@ -12,8 +12,10 @@ bool CVideoPlayer::Initialize(platform::Window* window) {
 
 void CVideoPlayer::SetPause(bool on) {
     AddExecLog("CVideoPlayer::SetPause");
-    if (on) ++pauseCount_;
-    else if (pauseCount_ > 0) --pauseCount_;
+    if (on)
+        ++pauseCount_;
+    else if (pauseCount_ > 0)
+        --pauseCount_;
 }
 
 } // namespace qw

@@ -45,7 +45,8 @@ TEST(AppSpine, AMissingStartScenarioEndsTheGameWithItsMessage) {
     TestGame game("spine_no_start");
     RunResult r = game.Run("--ticks 5");
     EXPECT_EQ(r.exitCode, 0); // the game closes without asking
-    EXPECT_NE(r.stderrText.find("データを読み込めませんでした。"), std::string::npos) << r.stderrText;
+    EXPECT_NE(r.stderrText.find("データを読み込めませんでした。"), std::string::npos)
+        << r.stderrText;
 }
 
 TEST(AppSpine, ASecondInstanceOfTheSameGameExitsAtOnce) {
@@ -93,11 +94,12 @@ TEST(AppSpine, AnExceptionWritesTheLogAndExitsWith255) {
     r = game.Run("--ticks 50", false);
     EXPECT_EQ(ReadText(game.Path("QWLog.txt")), "old log\n"); // a normal exit leaves it alone
 
-    std::string cmd = "QUILLWORK_FAULT=throw@5 " + std::string(QW_BIN_QUILLWORK) + " " + Quote(game.Dir()) +
-                      " --headless --ticks 50 2>" + Quote(game.Path("err.txt"));
+    std::string cmd = "QUILLWORK_FAULT=throw@5 " + std::string(QW_BIN_QUILLWORK) + " " +
+                      Quote(game.Dir()) + " --headless --ticks 50 2>" + Quote(game.Path("err.txt"));
     EXPECT_EQ(RunCommand(cmd), 255);
     std::string log = ReadText(game.Path("QWLog.txt"));
-    EXPECT_EQ(log.rfind("\x81\x79\x8E\xC0\x8D\x73\x83\x8D\x83\x4F\x81\x7A\nOld\n0001:", 0), 0u) << log; // 【実行ログ】
+    EXPECT_EQ(log.rfind("\x81\x79\x8E\xC0\x8D\x73\x83\x8D\x83\x4F\x81\x7A\nOld\n0001:", 0), 0u)
+        << log; // 【実行ログ】
     EXPECT_NE(log.find(":CMainWindow::OnIdle\n"), std::string::npos);
     EXPECT_EQ(log.substr(log.size() - 4), "New\n");
     EXPECT_NE(ReadText(game.Path("err.txt")).find("QWLog.txt"), std::string::npos);
@@ -107,6 +109,54 @@ TEST(AppSpine, AnExceptionWritesTheLogAndExitsWith255) {
           " --headless --ticks 50 2>/dev/null";
     EXPECT_EQ(RunCommand(cmd), 255);
     EXPECT_NE(ReadText(game.Path("QWLog.txt")).find(":CMainWindow::OnIdle\n"), std::string::npos);
+}
+
+} // namespace
+} // namespace qw::e2e
+
+namespace qw::e2e {
+namespace {
+
+TEST(AppSpine, ScriptedInputReachesTheInputState) {
+    TestGame game = MinimalGame("spine_input");
+    WriteText(game.Path("input.txt"),
+              "# typed text, a click and the wheel\n"
+              "20 char Hello, World\n"
+              "21 key 8 down\n" // Backspace is a key, not a character
+              "25 click 123 45\n"
+              "26 wheel -120\n");
+    RunResult r = game.Run("--ticks 40 --input " + Quote(game.Path("input.txt")));
+    ASSERT_EQ(r.exitCode, 0) << r.stderrText;
+    ASSERT_TRUE(r.state) << r.stateText;
+    const JsonValue& input = (*r.state)["input"];
+    EXPECT_EQ(input["typed"].String(), "hello, world");
+    EXPECT_EQ(input["mouse"][0].Int(), 123);
+    EXPECT_EQ(input["mouse"][1].Int(), 45);
+    EXPECT_EQ(input["mode"].String(), "mouse");
+}
+
+} // namespace
+} // namespace qw::e2e
+
+namespace qw::e2e {
+namespace {
+
+TEST(AppSpine, TheDebugModuleIsLoadedByNameWhenPresent) {
+    TestGame game = MinimalGame("spine_debug_module");
+    std::string log = game.Path("debug.log");
+    RunResult without = game.Run("--ticks 10");
+    ASSERT_EQ(without.exitCode, 0);
+    std::filesystem::copy_file(QW_DEBUG_MODULE, game.Path("QWDebug.so"));
+    game.WriteIni("[MainWindow]\nDebugWndAttach=1\n");
+    std::string cmd = "QW_DEBUG_LOG=" + Quote(log) + " " + QW_BIN_QUILLWORK + " " +
+                      Quote(game.Dir()) + " --headless --ticks 10 --dump-state " +
+                      Quote(game.Path("with.json"));
+    ASSERT_EQ(RunCommand(cmd), 0);
+    std::string calls = ReadText(log);
+    EXPECT_EQ(calls.rfind("init window\n", 0), 0u) << calls;
+    EXPECT_EQ(calls.substr(calls.size() - 8), "release\n");
+    // Nothing else about the game changes.
+    EXPECT_EQ(ReadText(game.Path("with.json")), without.stateText);
 }
 
 } // namespace

@@ -19,7 +19,8 @@ struct Parser {
     size_t i = 0;
 
     void Skip() {
-        while (i < s.size() && (s[i] == ' ' || s[i] == '\n' || s[i] == '\r' || s[i] == '\t')) ++i;
+        while (i < s.size() && (s[i] == ' ' || s[i] == '\n' || s[i] == '\r' || s[i] == '\t'))
+            ++i;
     }
     bool Eat(char c) {
         Skip();
@@ -40,16 +41,24 @@ struct Parser {
             }
             char e = s.at(i++);
             switch (e) {
-            case 'n': out += '\n'; break;
-            case 'r': out += '\r'; break;
-            case 't': out += '\t'; break;
+            case 'n':
+                out += '\n';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 't':
+                out += '\t';
+                break;
             case 'u': {
-                unsigned code = static_cast<unsigned>(std::strtoul(s.substr(i, 4).c_str(), nullptr, 16));
+                unsigned code =
+                    static_cast<unsigned>(std::strtoul(s.substr(i, 4).c_str(), nullptr, 16));
                 i += 4;
                 out += static_cast<char>(code); // the dump escapes only control characters
                 break;
             }
-            default: out += e;
+            default:
+                out += e;
             }
         }
         ++i;
@@ -76,7 +85,8 @@ struct Parser {
             ++i;
             auto array = std::make_shared<JsonValue::Array>();
             if (!Eat(']')) {
-                do array->push_back(Value());
+                do
+                    array->push_back(Value());
                 while (Eat(','));
                 if (!Eat(']')) throw std::runtime_error("expected ']'");
             }

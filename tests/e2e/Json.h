@@ -13,7 +13,9 @@ namespace qw::e2e {
 struct JsonValue {
     using Array = std::vector<JsonValue>;
     using Object = std::map<std::string, JsonValue>;
-    std::variant<std::nullptr_t, bool, double, std::string, std::shared_ptr<Array>, std::shared_ptr<Object>> v;
+    std::variant<std::nullptr_t, bool, double, std::string, std::shared_ptr<Array>,
+                 std::shared_ptr<Object>>
+        v;
 
     bool IsNull() const { return std::holds_alternative<std::nullptr_t>(v); }
     double Number() const { return std::get<double>(v); }

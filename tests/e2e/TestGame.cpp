@@ -15,8 +15,10 @@ namespace fs = std::filesystem;
 std::string Quote(const std::string& s) {
     std::string out = "'";
     for (char c : s) {
-        if (c == '\'') out += "'\\''";
-        else out += c;
+        if (c == '\'')
+            out += "'\\''";
+        else
+            out += c;
     }
     return out + "'";
 }
@@ -39,15 +41,19 @@ void WriteText(const std::string& path, const std::string& text) {
     out << text;
 }
 
-bool FileExists(const std::string& path) { return fs::exists(path); }
+bool FileExists(const std::string& path) {
+    return fs::exists(path);
+}
 
 TestGame::TestGame(const std::string& name) {
     dir_ = std::string(QW_E2E_WORK_DIR) + "/" + name;
     fs::remove_all(dir_);
-    for (const char* archive : {"DATA", "MGD", "MSD", "SE", "BGM", "VOICE"}) fs::create_directories(dir_ + "/" + archive);
+    for (const char* archive : {"DATA", "MGD", "MSD", "SE", "BGM", "VOICE"})
+        fs::create_directories(dir_ + "/" + archive);
 }
 
-void TestGame::AddScenario(const std::string& member, const std::string& source, const std::string& extraArgs) {
+void TestGame::AddScenario(const std::string& member, const std::string& source,
+                           const std::string& extraArgs) {
     std::string src = dir_ + "/" + member + ".qws";
     WriteText(src, source);
     std::string cmd = std::string(QW_BIN_QWASM) + " " + extraArgs + " " + Quote(src) + " -o " +
@@ -57,7 +63,8 @@ void TestGame::AddScenario(const std::string& member, const std::string& source,
     fs::remove(src + ".err");
 }
 
-void TestGame::AddFile(const std::string& archive, const std::string& member, const std::string& bytes) {
+void TestGame::AddFile(const std::string& archive, const std::string& member,
+                       const std::string& bytes) {
     std::string dir = archive.empty() ? dir_ : dir_ + "/" + archive;
     fs::create_directories(dir);
     WriteText(dir + "/" + member, bytes);
@@ -66,19 +73,22 @@ void TestGame::AddFile(const std::string& archive, const std::string& member, co
 void TestGame::Pack(const std::string& archive, const std::string& format) {
     std::string dir = dir_ + "/" + archive;
     std::string packed = dir_ + "/" + archive + ".packing";
-    std::string cmd = std::string(QW_BIN_QWPACK) + " create --format " + format + " " + Quote(packed) + " " +
-                      Quote(dir) + " >/dev/null 2>" + Quote(packed + ".err");
+    std::string cmd = std::string(QW_BIN_QWPACK) + " create --format " + format + " " +
+                      Quote(packed) + " " + Quote(dir) + " >/dev/null 2>" + Quote(packed + ".err");
     ASSERT_EQ(RunCommand(cmd), 0) << ReadText(packed + ".err");
     fs::remove(packed + ".err");
     fs::remove_all(dir);
     fs::rename(packed, dir);
 }
 
-void TestGame::WriteIni(const std::string& text) { WriteText(dir_ + "/Novel.ini", text); }
+void TestGame::WriteIni(const std::string& text) {
+    WriteText(dir_ + "/Novel.ini", text);
+}
 
 RunResult TestGame::Run(const std::string& args, bool dumpState) const {
     RunResult r;
-    std::string out = dir_ + "/run.stdout", err = dir_ + "/run.stderr", state = dir_ + "/state.json";
+    std::string out = dir_ + "/run.stdout", err = dir_ + "/run.stderr",
+                state = dir_ + "/state.json";
     fs::remove(state);
     std::string cmd = std::string(QW_BIN_QUILLWORK) + " " + Quote(dir_) + " --headless " + args;
     if (dumpState) cmd += " --dump-state " + Quote(state);

@@ -28,7 +28,8 @@ public:
 
     // Assembles `source` (the scenario language) with qwasm into member `member` of the scenario
     // archive ("START.MSD"). `extraArgs` go to qwasm (e.g. "--scramble Title").
-    void AddScenario(const std::string& member, const std::string& source, const std::string& extraArgs = "");
+    void AddScenario(const std::string& member, const std::string& source,
+                     const std::string& extraArgs = "");
     // A file in an archive directory ("MGD", "DATA", …) or the game directory ("").
     void AddFile(const std::string& archive, const std::string& member, const std::string& bytes);
     // Packs an archive directory into an archive file of that name with qwpack (sm2mpx10,

@@ -42,7 +42,9 @@ public:
         if (!answers.empty()) answers.pop_front();
         return yes ? platform::MessageBoxAnswer::Yes : platform::MessageBoxAnswer::No;
     }
-    bool IsKeyDown(int vk) const override { return vk >= 0 && vk < 256 && keys[static_cast<size_t>(vk)]; }
+    bool IsKeyDown(int vk) const override {
+        return vk >= 0 && vk < 256 && keys[static_cast<size_t>(vk)];
+    }
     platform::Point GetCursorPosition() const override { return cursor; }
     bool AreButtonsSwapped() const override { return swapped; }
     void Present(const uint32_t*, int, int, const std::vector<platform::Rect>* rects) override {

@@ -62,7 +62,10 @@ int main(int argc, char** argv) {
             return 0;
         } else if (arg == "-o" || arg == "--output") {
             auto v = value();
-            if (!v) break;
+            if (!v) {
+                std::cerr << "qwasm: " << arg << " needs a file name\n";
+                return 2;
+            }
             output = *v;
         } else if (arg == "--scramble" || arg == "--title") {
             auto v = value();

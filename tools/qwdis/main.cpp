@@ -50,6 +50,9 @@ int main(int argc, char** argv) {
             options.title = *title;
         } else if (arg == "--sjis") {
             sjis = true;
+        } else if (arg == "-o" || arg == "--output" || arg == "--title") {
+            std::cerr << "qwdis: " << arg << " needs a value\n";
+            return 2;
         } else if (!arg.empty() && arg[0] == '-') {
             std::cerr << "qwdis: unknown option " << arg << " (see --help)\n";
             return 2;

@@ -43,13 +43,13 @@ std::string Describe(const Token& t) {
     case TokenKind::kBlob:
         return "raw bytes";
     case TokenKind::kNumber:
-        return "the number " + std::string(t.text);
+        return std::string("the number ") + std::string(t.text);
     case TokenKind::kLabel:
-        return "the label @" + std::string(t.text);
+        return std::string("the label @") + std::string(t.text);
     case TokenKind::kDirective:
-        return "the directive ." + std::string(t.text);
+        return std::string("the directive .") + std::string(t.text);
     default:
-        return "\"" + std::string(t.text) + "\"";
+        return std::string("\"") + std::string(t.text) + "\"";
     }
 }
 
@@ -199,7 +199,8 @@ bool Parser::Statement() {
     }
     if (tok_.kind == TokenKind::kDirective) return Directive();
     if (tok_.kind == TokenKind::kName || tok_.kind == TokenKind::kHash) return Command();
-    Error(tok_.pos, "expected a command, a label or a directive, found " + Describe(tok_));
+    Error(tok_.pos,
+          std::string("expected a command, a label or a directive, found ") + Describe(tok_));
     return false;
 }
 
@@ -230,7 +231,7 @@ bool Parser::Directive() {
         labelOrder_.emplace();
         for (;;) {
             if (tok_.kind != TokenKind::kLabel) {
-                Error(tok_.pos, "expected a label (@name), found " + Describe(tok_));
+                Error(tok_.pos, std::string("expected a label (@name), found ") + Describe(tok_));
                 return false;
             }
             labelOrder_->emplace_back(std::string(tok_.text), tok_.pos);
@@ -246,7 +247,7 @@ bool Parser::Directive() {
             return false;
         }
         if (tok_.kind != TokenKind::kString) {
-            Error(tok_.pos, "expected the title as a text, found " + Describe(tok_));
+            Error(tok_.pos, std::string("expected the title as a text, found ") + Describe(tok_));
             return false;
         }
         TextError error;
@@ -281,7 +282,7 @@ bool Parser::Directive() {
             return false;
         }
         if (tok_.kind != TokenKind::kBlob) {
-            Error(tok_.pos, "expected raw bytes <..>, found " + Describe(tok_));
+            Error(tok_.pos, std::string("expected raw bytes <..>, found ") + Describe(tok_));
             return false;
         }
         if (header) {
@@ -297,7 +298,7 @@ bool Parser::Directive() {
         Advance();
         return true;
     }
-    Error(pos, "unknown directive ." + name);
+    Error(pos, std::string("unknown directive .") + name);
     return false;
 }
 
@@ -332,7 +333,7 @@ bool Parser::Command() {
         }
     }
     if (area.size() > snr::kMaxParamArea) {
-        Error(pos, "the parameters take " + std::to_string(area.size()) +
+        Error(pos, std::string("the parameters take ") + std::to_string(area.size()) +
                        " bytes; a command holds at most 65535");
         return false;
     }
@@ -354,7 +355,7 @@ bool Parser::Variable(uint8_t& type, int32_t& index) {
     const size_t pos = tok_.pos;
     const char c = ToLowerAscii(text[0]);
     if (c != 'v' && c != 's') {
-        Error(pos, "unknown name \"" + std::string(text) +
+        Error(pos, std::string("unknown name \"") + std::string(text) +
                        "\" (variables are written v12 and s3, texts in double quotes)");
         return false;
     }
@@ -365,13 +366,15 @@ bool Parser::Variable(uint8_t& type, int32_t& index) {
         const size_t letterEnd = tok_.end;
         Advance();
         if (tok_.kind != TokenKind::kMinus || tok_.pos != letterEnd) {
-            Error(pos, "expected a variable number after \"" + std::string(text) + "\"");
+            Error(pos,
+                  std::string("expected a variable number after \"") + std::string(text) + "\"");
             return false;
         }
         const size_t minusEnd = tok_.end;
         Advance();
         if (tok_.kind != TokenKind::kNumber || tok_.pos != minusEnd) {
-            Error(pos, "expected a variable number after \"" + std::string(text) + "-\"");
+            Error(pos,
+                  std::string("expected a variable number after \"") + std::string(text) + "-\"");
             return false;
         }
         const uint64_t magnitude = tok_.number;
@@ -381,7 +384,7 @@ bool Parser::Variable(uint8_t& type, int32_t& index) {
     SourceLexer digits(rest);
     Token number = digits.Next();
     if (number.kind != TokenKind::kNumber || number.end != rest.size()) {
-        Error(pos, "unknown name \"" + std::string(text) +
+        Error(pos, std::string("unknown name \"") + std::string(text) +
                        "\" (variables are written v12 and s3, texts in double quotes)");
         return false;
     }
@@ -435,7 +438,7 @@ bool Parser::ParseParam(Bytes& area, std::vector<LabelUse>& uses) {
             }
         }
         if (fixed >= snr::kTextBufferSize) {
-            Error(tok_.pos, "text of " + std::to_string(fixed) +
+            Error(tok_.pos, std::string("text of ") + std::to_string(fixed) +
                                 " bytes; the engine shows at most 511 bytes of a text");
             return false;
         }
@@ -452,7 +455,7 @@ bool Parser::ParseParam(Bytes& area, std::vector<LabelUse>& uses) {
         Advance();
         break;
     default:
-        Error(tok_.pos, "expected a parameter, found " + Describe(tok_));
+        Error(tok_.pos, std::string("expected a parameter, found ") + Describe(tok_));
         return false;
     }
     area.insert(area.end(), w.Data().begin(), w.Data().end());
@@ -467,8 +470,8 @@ bool Parser::Expression(Bytes& area, std::vector<LabelUse>& uses) {
     // Primary parsed the parenthesised whole.
     const int depth = ExpressionDepth(pairs);
     if (depth > snr::kExprStackDepth) {
-        Error(pos, "expression needs " + std::to_string(depth) + " stack entries; the engine has " +
-                       std::to_string(snr::kExprStackDepth));
+        Error(pos, std::string("expression needs ") + std::to_string(depth) +
+                       " stack entries; the engine has " + std::to_string(snr::kExprStackDepth));
         return false;
     }
     ByteWriter w;
@@ -569,14 +572,15 @@ bool Parser::Primary(ExprPairs& pairs, std::vector<LabelUse>& uses, int nesting)
         Advance();
         if (!Sum(pairs, uses, nesting + 1)) return false;
         if (tok_.kind != TokenKind::kRParen) {
-            Error(tok_.pos, "expected \")\" or an operator, found " + Describe(tok_));
+            Error(tok_.pos, std::string("expected \")\" or an operator, found ") + Describe(tok_));
             return false;
         }
         Advance();
         return true;
     }
     default:
-        Error(tok_.pos, "expected a number, a variable or \"(\", found " + Describe(tok_));
+        Error(tok_.pos,
+              std::string("expected a number, a variable or \"(\", found ") + Describe(tok_));
         return false;
     }
 }
@@ -588,13 +592,13 @@ void Parser::Finish(std::string_view fileName, const AssembleOptions& options,
     if (labelOrder_) {
         for (const auto& [name, pos] : *labelOrder_) {
             if (!labelIndex_.count(name))
-                Error(pos, "label @" + name + " is listed but not defined");
+                Error(pos, std::string("label @") + name + " is listed but not defined");
             else if (!numbers.emplace(name, static_cast<uint32_t>(numbers.size())).second)
-                Error(pos, "label @" + name + " is listed twice");
+                Error(pos, std::string("label @") + name + " is listed twice");
         }
         for (const LabelDef& def : labels_)
             if (!numbers.count(def.name))
-                Error(def.pos, "label @" + def.name + " is missing from .labels");
+                Error(def.pos, std::string("label @") + def.name + " is missing from .labels");
     } else {
         for (const LabelDef& def : labels_)
             numbers.emplace(def.name, static_cast<uint32_t>(numbers.size()));
@@ -606,7 +610,7 @@ void Parser::Finish(std::string_view fileName, const AssembleOptions& options,
     for (const LabelUse& use : uses_) {
         auto it = numbers.find(use.name);
         if (it == numbers.end()) {
-            Error(use.pos, "undefined label @" + use.name);
+            Error(use.pos, std::string("undefined label @") + use.name);
             continue;
         }
         StoreLE<uint32_t>(image_.stream, use.offset, it->second);

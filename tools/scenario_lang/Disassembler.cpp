@@ -30,7 +30,7 @@ std::string Blob(ByteSpan bytes) {
 }
 
 std::string LabelName(uint32_t index) {
-    return "@L" + std::to_string(index);
+    return std::string("@L") + std::to_string(index);
 }
 
 struct Param {
@@ -60,7 +60,7 @@ Param DecodeParam(ByteSpan area, size_t p, size_t& length) {
             text = std::to_string(v);
             number = v;
         } else {
-            text = (type == snr::kParamVariable ? "v" : "s") + std::to_string(v);
+            text = std::string(type == snr::kParamVariable ? "v" : "s") + std::to_string(v);
         }
         break;
     }
@@ -135,7 +135,7 @@ std::string CommandLine(uint16_t id, ByteSpan area, uint32_t labelCount) {
     else if (const ScenarioCommand* c = FindScenarioCommand(id))
         line = std::string(c->name);
     else
-        line = "#" + std::to_string(id);
+        line = std::string("#") + std::to_string(id);
     std::vector<Param> params;
     for (size_t p = 0; p < area.size();) {
         size_t length = 0;
@@ -243,14 +243,16 @@ DisassembleResult Disassemble(ByteSpan file, const DisassembleOptions& options) 
 
     std::string& out = result.text;
     out = "; disassembled by qwdis";
-    if (!options.sourceName.empty()) out += " from " + options.sourceName;
+    if (!options.sourceName.empty()) out += std::string(" from ") + options.sourceName;
     out += "\n";
-    if (scrambled) out += ".scramble " + DecodeTextLiteral(title, TextKind::kPlain) + "\n";
+    if (scrambled)
+        out += std::string(".scramble ") + DecodeTextLiteral(title, TextKind::kPlain) + "\n";
     if (image->header16)
-        out += ".header16 " + std::to_string(static_cast<int32_t>(image->header16)) + "\n";
+        out += std::string(".header16 ") + std::to_string(static_cast<int32_t>(image->header16)) +
+               "\n";
     if (std::any_of(image->header1048.begin(), image->header1048.end(),
                     [](uint8_t b) { return b; }))
-        out += ".header1048 " + Blob(image->header1048) + "\n";
+        out += std::string(".header1048 ") + Blob(image->header1048) + "\n";
     if (!ordered) {
         out += ".labels";
         for (uint32_t i = 0; i < labels.size(); ++i)
@@ -261,7 +263,8 @@ DisassembleResult Disassemble(ByteSpan file, const DisassembleOptions& options) 
         out += LabelName(order[k]) + " = " + std::to_string(labels[order[k]]) + "\n";
     for (int t : rawTables)
         for (uint32_t offset : image->loadPoints[static_cast<size_t>(t)])
-            out += ".loadpoint " + std::to_string(t) + " = " + std::to_string(offset) + "\n";
+            out += std::string(".loadpoint ") + std::to_string(t) + " = " + std::to_string(offset) +
+                   "\n";
     out += "\n";
 
     auto anchorLines = [&](size_t offset) {
@@ -270,7 +273,7 @@ DisassembleResult Disassemble(ByteSpan file, const DisassembleOptions& options) 
                 out += LabelName(i) + "\n";
         if (auto it = loadPointsAt.find(offset); it != loadPointsAt.end())
             for (int t : it->second)
-                out += ".loadpoint " + std::to_string(t) + "\n";
+                out += std::string(".loadpoint ") + std::to_string(t) + "\n";
     };
     const uint32_t labelCount = static_cast<uint32_t>(labels.size());
     for (const Item& item : items) {

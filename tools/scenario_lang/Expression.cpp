@@ -34,15 +34,15 @@ int Precedence(const Node& n) {
 std::string Print(const std::vector<Node>& nodes, int index) {
     const Node& n = nodes[static_cast<size_t>(index)];
     if (n.kind == snr::kExprPush) return std::to_string(n.value);
-    if (n.kind == snr::kExprVariable) return "v" + std::to_string(n.value);
+    if (n.kind == snr::kExprVariable) return std::string("v") + std::to_string(n.value);
     static const char* const kOps[] = {"+", "-", "*", "/", "%"};
     const Node& l = nodes[static_cast<size_t>(n.left)];
     const Node& r = nodes[static_cast<size_t>(n.right)];
     std::string left = Print(nodes, n.left);
     std::string right = Print(nodes, n.right);
     // Operators associate to the left: a right operand of the same precedence needs parentheses.
-    if (Precedence(l) < Precedence(n)) left = "(" + left + ")";
-    if (Precedence(r) <= Precedence(n)) right = "(" + right + ")";
+    if (Precedence(l) < Precedence(n)) left = std::string("(") + left + ")";
+    if (Precedence(r) <= Precedence(n)) right = std::string("(") + right + ")";
     return left + " " + kOps[n.kind - snr::kExprAdd] + " " + right;
 }
 
@@ -83,7 +83,7 @@ std::optional<std::string> DecompileExpression(const ExprPairs& pairs) {
         stack.push_back(static_cast<int>(nodes.size()) - 1);
     }
     if (stack.size() != 1) return std::nullopt;
-    return "(" + Print(nodes, stack.back()) + ")";
+    return std::string("(") + Print(nodes, stack.back()) + ")";
 }
 
 } // namespace qw::scenario_lang

@@ -128,7 +128,7 @@ std::optional<std::string> EncodeTextLiteral(std::string_view body, TextKind kin
             const uint16_t code = static_cast<uint16_t>(snr::kTextRefFlag | (n + 1));
             const char low = static_cast<char>(code & 0xFF);
             if (low == 0 || low == snr::kTextEscape) {
-                error = {i, "string variable " + std::to_string(n) +
+                error = {i, std::string("string variable ") + std::to_string(n) +
                                 " cannot be referenced inside a text (its code contains a " +
                                 (low == 0 ? "zero byte" : "\"&\"") +
                                 "); pass it as a separate parameter s" + std::to_string(n)};
@@ -214,7 +214,7 @@ std::string DecodeTextLiteral(std::string_view bytes, TextKind kind) {
                 const uint16_t code = static_cast<uint16_t>(byteAt(i + 1) | byteAt(i + 2) << 8);
                 const int index = (code & snr::kTextRefMask) - 1;
                 if ((code & snr::kTextRefFlag) && index >= 0) {
-                    out += "&[" + std::to_string(index) + "]";
+                    out += std::string("&[") + std::to_string(index) + "]";
                     i += 3;
                     continue;
                 }

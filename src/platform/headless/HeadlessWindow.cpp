@@ -15,27 +15,14 @@ public:
 
     bool Create(const WindowConfig& config) override {
         fullscreen_ = config.fullscreen;
-        position_ = {config.x, config.y};
+        position_ = config.hasPosition ? Point{config.x, config.y} : Point{0, 0};
         return true;
     }
     void Show() override {}
     void Destroy() override {}
     bool IsHeadless() const override { return true; }
 
-    bool PollEvent(WindowEvent& event) override {
-        if (overlay_.events.empty()) return false;
-        OverlayEvent e = overlay_.events.front();
-        overlay_.events.pop_front();
-        if (e.type == OverlayEvent::Type::Char) {
-            event = {WindowEvent::Type::Char, e.value, 0, 0, 0};
-        } else if (e.type == OverlayEvent::Type::Close) {
-            event = {WindowEvent::Type::CloseRequest};
-        } else {
-            Point p = GetCursorPosition();
-            event = {WindowEvent::Type::MouseWheel, e.value, p.x, p.y, 0};
-        }
-        return true;
-    }
+    bool PollEvent(WindowEvent& event) override { return TakeOverlayEvent(event); }
     void WaitEvent(int) override {}
 
     bool SetFullscreen(bool fullscreen) override {

@@ -34,7 +34,8 @@ public:
     ~SdlWindow() override { Destroy(); }
 
     bool Create(const WindowConfig& config) override {
-        if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        if (!SDL_WasInit(SDL_INIT_VIDEO) &&
+            SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
             std::fprintf(stderr, "quillwork: cannot start the video system: %s\n", SDL_GetError());
             return false;
         }
@@ -45,11 +46,14 @@ public:
         std::string caption = GameToUtf8Lossy(config.caption);
         Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
         if (config.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-        window_ = SDL_CreateWindow(caption.c_str(), config.x, config.y, config.width, config.height, flags);
+        int x = config.hasPosition ? config.x : static_cast<int>(SDL_WINDOWPOS_CENTERED);
+        int y = config.hasPosition ? config.y : static_cast<int>(SDL_WINDOWPOS_CENTERED);
+        window_ = SDL_CreateWindow(caption.c_str(), x, y, config.width, config.height, flags);
         if (!window_) {
             std::fprintf(stderr, "quillwork: cannot create the window: %s\n", SDL_GetError());
             return false;
         }
+        hasPosition_ = config.hasPosition;
         windowedPos_ = {config.x, config.y};
         fullscreen_ = config.fullscreen;
         if (presentation_ == Presentation::Renderer && !CreateRenderer()) {
@@ -63,7 +67,8 @@ public:
     void Show() override {
         if (!window_) return;
         SDL_ShowWindow(window_);
-        MoveOuterTo(windowedPos_);
+        // The frame is known once the window is shown: place its outer corner where it was.
+        if (hasPosition_) MoveOuterTo(windowedPos_);
     }
 
     void Destroy() override {
@@ -82,19 +87,7 @@ public:
     bool IsHeadless() const override { return false; }
 
     bool PollEvent(WindowEvent& event) override {
-        if (!overlay_.events.empty()) {
-            OverlayEvent e = overlay_.events.front();
-            overlay_.events.pop_front();
-            if (e.type == OverlayEvent::Type::Char) {
-                event = {WindowEvent::Type::Char, e.value, 0, 0, 0};
-            } else if (e.type == OverlayEvent::Type::Close) {
-                event = {WindowEvent::Type::CloseRequest};
-            } else {
-                Point p = GetCursorPosition();
-                event = {WindowEvent::Type::MouseWheel, e.value, p.x, p.y, 0};
-            }
-            return true;
-        }
+        if (TakeOverlayEvent(event)) return true;
         if (!pendingChars_.empty()) {
             event = {WindowEvent::Type::Char, pendingChars_.front(), 0, 0, 0};
             pendingChars_.erase(pendingChars_.begin());
@@ -119,6 +112,7 @@ public:
         if (!fullscreen) {
             SDL_SetWindowSize(window_, kGameWidth, kGameHeight);
             MoveOuterTo(windowedPos_);
+            hasPosition_ = true;
         }
         return rc == 0;
     }
@@ -136,7 +130,8 @@ public:
         std::string title = GameToUtf8Lossy(caption);
         std::string message = GameToUtf8Lossy(text);
         if (kind == MessageBoxKind::Error) {
-            if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), message.c_str(), window_) != 0)
+            if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), message.c_str(),
+                                         window_) != 0)
                 std::fprintf(stderr, "[%s] %s\n", title.c_str(), message.c_str());
             return MessageBoxAnswer::Ok;
         }
@@ -144,8 +139,13 @@ public:
             {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
             {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "Yes"},
         };
-        SDL_MessageBoxData data{SDL_MESSAGEBOX_INFORMATION, window_, title.c_str(), message.c_str(),
-                                2, buttons, nullptr};
+        SDL_MessageBoxData data{SDL_MESSAGEBOX_INFORMATION,
+                                window_,
+                                title.c_str(),
+                                message.c_str(),
+                                2,
+                                buttons,
+                                nullptr};
         int chosen = 0;
         if (SDL_ShowMessageBox(&data, &chosen) != 0) return MessageBoxAnswer::No;
         return chosen == 1 ? MessageBoxAnswer::Yes : MessageBoxAnswer::No;
@@ -156,7 +156,9 @@ public:
         if (!window_) return false;
         if (vk == 0x01 || vk == 0x02 || vk == 0x04) {
             Uint32 buttons = SDL_GetMouseState(nullptr, nullptr);
-            Uint32 mask = vk == 0x01 ? SDL_BUTTON_LMASK : vk == 0x02 ? SDL_BUTTON_RMASK : SDL_BUTTON_MMASK;
+            Uint32 mask = vk == 0x01   ? SDL_BUTTON_LMASK
+                          : vk == 0x02 ? SDL_BUTTON_RMASK
+                                       : SDL_BUTTON_MMASK;
             return (buttons & mask) != 0;
         }
         int numKeys = 0;
@@ -165,7 +167,8 @@ public:
     }
 
     Point GetCursorPosition() const override {
-        if (overlay_.mouse && overlay_.mouseMoves > movesAtRealMotion_) return {overlay_.mouse->first, overlay_.mouse->second};
+        if (overlay_.mouse && overlay_.mouseMoves > movesAtRealMotion_)
+            return {overlay_.mouse->first, overlay_.mouse->second};
         if (!window_) return {-1, -1};
         int x = 0, y = 0, w = 0, h = 0;
         SDL_GetMouseState(&x, &y);
@@ -185,7 +188,8 @@ public:
         return false;
     }
 
-    void Present(const uint32_t* pixels, int width, int height, const std::vector<Rect>* rects) override {
+    void Present(const uint32_t* pixels, int width, int height,
+                 const std::vector<Rect>* rects) override {
         if (!window_) return;
         if (presentation_ == Presentation::Renderer) {
             PresentRenderer(pixels, width, height);
@@ -196,11 +200,11 @@ public:
 
     CursorHandle LoadSystemCursor(SystemCursor cursor) override {
         static const SDL_SystemCursor kMap[] = {
-            SDL_SYSTEM_CURSOR_ARROW,    SDL_SYSTEM_CURSOR_WAIT,     SDL_SYSTEM_CURSOR_WAITARROW,
-            SDL_SYSTEM_CURSOR_ARROW,    SDL_SYSTEM_CURSOR_CROSSHAIR, SDL_SYSTEM_CURSOR_HAND,
-            SDL_SYSTEM_CURSOR_IBEAM,    SDL_SYSTEM_CURSOR_ARROW,    SDL_SYSTEM_CURSOR_NO,
-            SDL_SYSTEM_CURSOR_SIZEALL,  SDL_SYSTEM_CURSOR_SIZEALL,  SDL_SYSTEM_CURSOR_SIZENESW,
-            SDL_SYSTEM_CURSOR_SIZENS,   SDL_SYSTEM_CURSOR_SIZENWSE, SDL_SYSTEM_CURSOR_SIZEWE,
+            SDL_SYSTEM_CURSOR_ARROW,   SDL_SYSTEM_CURSOR_WAIT,      SDL_SYSTEM_CURSOR_WAITARROW,
+            SDL_SYSTEM_CURSOR_ARROW,   SDL_SYSTEM_CURSOR_CROSSHAIR, SDL_SYSTEM_CURSOR_HAND,
+            SDL_SYSTEM_CURSOR_IBEAM,   SDL_SYSTEM_CURSOR_ARROW,     SDL_SYSTEM_CURSOR_NO,
+            SDL_SYSTEM_CURSOR_SIZEALL, SDL_SYSTEM_CURSOR_SIZEALL,   SDL_SYSTEM_CURSOR_SIZENESW,
+            SDL_SYSTEM_CURSOR_SIZENS,  SDL_SYSTEM_CURSOR_SIZENWSE,  SDL_SYSTEM_CURSOR_SIZEWE,
             SDL_SYSTEM_CURSOR_ARROW,
         };
         auto index = static_cast<size_t>(cursor);
@@ -230,8 +234,8 @@ private:
     bool CreateRenderer() {
         renderer_ = SDL_CreateRenderer(window_, -1, 0);
         if (!renderer_) return false;
-        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
-                                     kGameWidth, kGameHeight);
+        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
+                                     SDL_TEXTUREACCESS_STREAMING, kGameWidth, kGameHeight);
         if (!texture_) {
             SDL_DestroyRenderer(renderer_);
             renderer_ = nullptr;
@@ -265,7 +269,8 @@ private:
         SDL_RenderPresent(renderer_);
     }
 
-    void PresentSurface(const uint32_t* pixels, int width, int height, const std::vector<Rect>* rects) {
+    void PresentSurface(const uint32_t* pixels, int width, int height,
+                        const std::vector<Rect>* rects) {
         SDL_Surface* target = SDL_GetWindowSurface(window_);
         if (!target) return;
         if (frameSurface_ && (frameSurface_->pixels != pixels || frameSurface_->w != width)) {
@@ -273,8 +278,9 @@ private:
             frameSurface_ = nullptr;
         }
         if (!frameSurface_) {
-            frameSurface_ = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(pixels), width, height,
-                                                               32, width * 4, SDL_PIXELFORMAT_ARGB8888);
+            frameSurface_ =
+                SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(pixels), width, height, 32,
+                                                   width * 4, SDL_PIXELFORMAT_ARGB8888);
             if (!frameSurface_) return;
             SDL_SetSurfaceBlendMode(frameSurface_, SDL_BLENDMODE_NONE);
         }
@@ -293,7 +299,8 @@ private:
                 updated.push_back({0, 0, width, height});
             }
             if (!updated.empty())
-                SDL_UpdateWindowSurfaceRects(window_, updated.data(), static_cast<int>(updated.size()));
+                SDL_UpdateWindowSurfaceRects(window_, updated.data(),
+                                             static_cast<int>(updated.size()));
             return;
         }
         // Scaled (full screen): the whole picture, letterboxed.
@@ -305,15 +312,23 @@ private:
 
     bool Translate(const SDL_Event& e, WindowEvent& out) {
         switch (e.type) {
-        case SDL_QUIT: out = {WindowEvent::Type::CloseRequest}; return true;
+        case SDL_QUIT:
+            out = {WindowEvent::Type::CloseRequest};
+            return true;
         case SDL_WINDOWEVENT:
             switch (e.window.event) {
-            case SDL_WINDOWEVENT_CLOSE: out = {WindowEvent::Type::CloseRequest}; return true;
+            case SDL_WINDOWEVENT_CLOSE:
+                out = {WindowEvent::Type::CloseRequest};
+                return true;
             case SDL_WINDOWEVENT_FOCUS_GAINED:
                 out = {WindowEvent::Type::Activate, 1, IsMinimized() ? 1 : 0};
                 return true;
-            case SDL_WINDOWEVENT_FOCUS_LOST: out = {WindowEvent::Type::Activate, 0, IsMinimized() ? 1 : 0}; return true;
-            case SDL_WINDOWEVENT_MINIMIZED: out = {WindowEvent::Type::Activate, 0, 1}; return true;
+            case SDL_WINDOWEVENT_FOCUS_LOST:
+                out = {WindowEvent::Type::Activate, 0, IsMinimized() ? 1 : 0};
+                return true;
+            case SDL_WINDOWEVENT_MINIMIZED:
+                out = {WindowEvent::Type::Activate, 0, 1};
+                return true;
             case SDL_WINDOWEVENT_MOVED:
                 if (!fullscreen_) windowedPos_ = OuterPosition();
                 out = {WindowEvent::Type::Moved};
@@ -326,7 +341,8 @@ private:
                 }
                 out = {WindowEvent::Type::Expose};
                 return true;
-            default: return false;
+            default:
+                return false;
             }
         case SDL_RENDER_TARGETS_RESET:
         case SDL_RENDER_DEVICE_RESET:
@@ -336,7 +352,8 @@ private:
         case SDL_TEXTINPUT:
             // Only single-byte characters matter to the engine's character ring.
             for (const char* p = e.text.text; *p; ++p)
-                if (static_cast<unsigned char>(*p) < 0x80) pendingChars_.push_back(static_cast<unsigned char>(*p));
+                if (static_cast<unsigned char>(*p) < 0x80)
+                    pendingChars_.push_back(static_cast<unsigned char>(*p));
             if (pendingChars_.empty()) return false;
             out = {WindowEvent::Type::Char, pendingChars_.front()};
             pendingChars_.erase(pendingChars_.begin());
@@ -354,16 +371,20 @@ private:
             return false;
         case SDL_MOUSEWHEEL: {
             Point p = GetCursorPosition();
-            int delta = (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y) * 120;
+            int delta =
+                (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y) * 120;
             if (delta == 0) return false;
             out = {WindowEvent::Type::MouseWheel, delta, p.x, p.y, 0};
             return true;
         }
-        default: return false;
+        default:
+            return false;
         }
     }
 
-    bool IsMinimized() const { return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED); }
+    bool IsMinimized() const {
+        return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED);
+    }
 
     Point OuterPosition() const {
         int x = 0, y = 0, top = 0, left = 0;
@@ -385,6 +406,7 @@ private:
     Presentation presentation_ = Presentation::Renderer;
     bool fullscreen_ = false;
     bool ownsVideo_ = false;
+    bool hasPosition_ = false;
     int movesAtRealMotion_ = 0;
     Point windowedPos_;
     std::vector<int> pendingChars_;
@@ -392,6 +414,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<Window> CreateSdlWindow() { return std::make_unique<SdlWindow>(); }
+std::unique_ptr<Window> CreateSdlWindow() {
+    return std::make_unique<SdlWindow>();
+}
 
 } // namespace qw::platform

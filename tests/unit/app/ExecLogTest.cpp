@@ -13,7 +13,8 @@ namespace {
 const std::vector<std::string>& Names() {
     static std::vector<std::string> names = [] {
         std::vector<std::string> v;
-        for (int i = 0; i < 300; ++i) v.push_back("C::M" + std::to_string(i));
+        for (int i = 0; i < 300; ++i)
+            v.push_back("C::M" + std::to_string(i));
         return v;
     }();
     return names;
@@ -31,7 +32,8 @@ TEST(ExecLog, FewerThanARingListNewestFirst) {
     OutputExecLog(nullptr);
     ASSERT_TRUE(InitExecLog());
     EXPECT_FALSE(InitExecLog()); // already on
-    for (int i = 0; i < 3; ++i) AddExecLog(Names()[static_cast<size_t>(i)].c_str());
+    for (int i = 0; i < 3; ++i)
+        AddExecLog(Names()[static_cast<size_t>(i)].c_str());
     auto lines = Lines(FormatExecLog());
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[0], "【実行ログ】");
@@ -50,7 +52,8 @@ TEST(ExecLog, FewerThanARingListNewestFirst) {
 TEST(ExecLog, AWrappedRingListsTheOldestFirstThenNewestToOldest) {
     OutputExecLog(nullptr);
     ASSERT_TRUE(InitExecLog());
-    for (int i = 0; i < 300; ++i) AddExecLog(Names()[static_cast<size_t>(i)].c_str());
+    for (int i = 0; i < 300; ++i)
+        AddExecLog(Names()[static_cast<size_t>(i)].c_str());
     auto lines = Lines(FormatExecLog());
     ASSERT_EQ(lines.size(), 2u + 256u + 1u);
     // 300 names: 44..299 are kept; the walk starts at the oldest (44), then 299, 298, … 45.

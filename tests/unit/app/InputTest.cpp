@@ -38,7 +38,8 @@ Bytes MakeHitMapFile(int height, F value) {
     w.PutZeros(1024); // palette
     for (int fileRow = 0; fileRow < 600; ++fileRow) {
         int y = height > 0 ? 599 - fileRow : fileRow;
-        for (int x = 0; x < 800; ++x) w.Put<uint8_t>(value(x, y));
+        for (int x = 0; x < 800; ++x)
+            w.Put<uint8_t>(value(x, y));
     }
     return w.Take();
 }
@@ -105,7 +106,8 @@ TEST_F(InputTest, SwappedButtonsAndClicksOutsideTheScreen) {
 }
 
 TEST_F(InputTest, TypedCharactersKeepPrintableAsciiInLowerCase) {
-    for (int c : {int('A'), int('z'), int('5'), int(' '), int('~'), 8, int('}'), int('@')}) input_.OnChar(c);
+    for (int c : {int('A'), int('z'), int('5'), int(' '), int('~'), 8, int('}'), int('@')})
+        input_.OnChar(c);
     const auto& ring = input_.GetCharRing();
     ASSERT_EQ(input_.GetCharWriteIndex(), 6);
     EXPECT_EQ(ring[0], 'a');
@@ -140,9 +142,11 @@ TEST_F(InputTest, KeyTables) {
     for (const Case& c : cases) {
         window_.keys = {};
         input_.Clear();
-        for (int k : c.held) window_.keys[static_cast<size_t>(k)] = true;
+        for (int k : c.held)
+            window_.keys[static_cast<size_t>(k)] = true;
         PollAt(30);
-        for (int k : c.pressedNow) window_.keys[static_cast<size_t>(k)] = true;
+        for (int k : c.pressedNow)
+            window_.keys[static_cast<size_t>(k)] = true;
         PollAt(30);
         EXPECT_EQ(input_.CheckKeyTbl(c.table), c.expected) << "table entry key " << c.table[0].key;
     }

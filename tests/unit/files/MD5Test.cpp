@@ -30,7 +30,8 @@ TEST(MD5, Rfc1321Suite) {
 
 TEST(TitleKeyStream, XorIsItsOwnInverseAndUsesBlockKeys) {
     std::vector<uint8_t> data(32 * 2 + 5);
-    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 7);
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<uint8_t>(i * 7);
     auto original = data;
     XorTitleKeyStream(data, "Quillwork");
     std::string key1 = CMD5::Hex("Quillwork1");

@@ -19,8 +19,8 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }
     void WriteText(const std::string& text) {
-        ASSERT_TRUE(WriteFileAtomic(path_, std::span(reinterpret_cast<const uint8_t*>(text.data()),
-                                                     text.size())));
+        ASSERT_TRUE(WriteFileAtomic(
+            path_, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size())));
     }
     std::string ReadText() {
         auto data = ReadWholeFile(path_);
@@ -31,7 +31,8 @@ protected:
 };
 
 TEST_F(IniProfileTest, ReadsWithDefaultsAndCaseInsensitiveNames) {
-    WriteText("; comment\n[MainWindow]\r\nd3d = 0\r\nPos=\"12,34\"\r\n[ConfigEx]\nFrameSpeed=2x\nBad=abc\n");
+    WriteText("; comment\n[MainWindow]\r\nd3d = "
+              "0\r\nPos=\"12,34\"\r\n[ConfigEx]\nFrameSpeed=2x\nBad=abc\n");
     EXPECT_EQ(GetProfileInt("mainwindow", "D3D", 1, path_), 0);
     EXPECT_EQ(GetProfileString("MAINWINDOW", "pos", "", path_), "12,34");
     EXPECT_EQ(GetProfileInt("ConfigEx", "FrameSpeed", 1, path_), 2);
@@ -46,8 +47,9 @@ TEST_F(IniProfileTest, WritingKeepsOtherKeysAndCreatesWhatIsMissing) {
     ASSERT_TRUE(WriteProfileString("mainwindow", "POS", "30,40", path_));
     ASSERT_TRUE(WriteProfileString("MainWindow", "Title", "Game", path_));
     ASSERT_TRUE(WriteProfileString("New", "k", "v", path_));
-    EXPECT_EQ(ReadText(), "; keep me\n[MainWindow]\nd3d=1\nPOS=30,40\nTitle=Game\n\n[Other]\nx=5\n\n"
-                          "[New]\nk=v\n");
+    EXPECT_EQ(ReadText(),
+              "; keep me\n[MainWindow]\nd3d=1\nPOS=30,40\nTitle=Game\n\n[Other]\nx=5\n\n"
+              "[New]\nk=v\n");
     EXPECT_EQ(GetProfileString("MainWindow", "pos", "", path_), "30,40");
 
     std::string fresh = (dir_ / "fresh.ini").string();

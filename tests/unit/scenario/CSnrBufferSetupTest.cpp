@@ -55,7 +55,7 @@ TEST_F(SetupRecords, FormatLettersAndOutputs) {
 
     char small[4] = "???";
     reader.SeekBegin(0);
-    EXPECT_TRUE(reader.GetSetupParam(3, 2, "s", std::span<char>(small)));
+    EXPECT_TRUE(reader.GetSetupParam(3, 2, "s", small));
     EXPECT_STREQ(small, "nam");
 
     struct Case {

@@ -15,8 +15,8 @@
 namespace qw::scenario_lang {
 namespace {
 
-std::string ReadCorpus(const std::string& name) {
-    std::ifstream in(std::string(QW_SOURCE_DIR) + "/tests/data/scenario/" + name, std::ios::binary);
+std::string ReadSourceFile(const std::string& path) {
+    std::ifstream in(std::string(QW_SOURCE_DIR) + "/" + path, std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
@@ -43,7 +43,7 @@ std::string RoundTrip(const Bytes& file, const DisassembleOptions& options = {})
 TEST(ScenarioLanguage, CorpusRoundTripsByteForByte) {
     for (const char* name : {"all_commands.qws", "definitions.qws"}) {
         SCOPED_TRACE(name);
-        const std::string source = ReadCorpus(name);
+        const std::string source = ReadSourceFile(std::string("tests/data/scenario/") + name);
         ASSERT_FALSE(source.empty());
         Bytes first = AssembleOk(source);
         std::string text = RoundTrip(first);
@@ -55,7 +55,7 @@ TEST(ScenarioLanguage, CorpusRoundTripsByteForByte) {
 }
 
 TEST(ScenarioLanguage, CorpusUsesEveryCommandAndParameterType) {
-    Bytes file = AssembleOk(ReadCorpus("all_commands.qws"));
+    Bytes file = AssembleOk(ReadSourceFile("tests/data/scenario/all_commands.qws"));
     CSnrBuffer reader;
     ASSERT_TRUE(reader.ReadFromMemory("ALL", file));
     std::set<uint16_t> ids;
@@ -107,7 +107,7 @@ TEST(ScenarioLanguage, AssembledFileReadsAsWritten) {
 }
 
 TEST(ScenarioLanguage, DefinitionRecordsAreFoundByTheReader) {
-    Bytes file = AssembleOk(ReadCorpus("definitions.qws"));
+    Bytes file = AssembleOk(ReadSourceFile("tests/data/scenario/definitions.qws"));
     CSnrBuffer reader;
     ASSERT_TRUE(reader.ReadFromMemory("OPTION", file));
     int32_t a = 0, b = 0, c = 0;
@@ -252,6 +252,25 @@ TEST(ScenarioLanguage, ErrorsPointAtFileLineAndColumn) {
     ASSERT_EQ(r.errors.size(), 3u);
     EXPECT_EQ(r.errors[1].substr(0, 10), "t.qws:3:6:");
     EXPECT_EQ(r.errors[2].substr(0, 10), "t.qws:4:1:");
+}
+
+TEST(ScenarioLanguage, ReferenceExamplesAssemble) {
+    // Every code block of the reference that is a source file (its first line names a .qws).
+    const std::string doc = ReadSourceFile("docs/scenario-language.md");
+    ASSERT_FALSE(doc.empty());
+    int examples = 0;
+    for (size_t at = doc.find("```\n;"); at != std::string::npos; at = doc.find("```\n;", at)) {
+        const size_t start = at + 4;
+        const size_t end = doc.find("```", start);
+        ASSERT_NE(end, std::string::npos);
+        const std::string block = doc.substr(start, end - start);
+        at = end + 3;
+        if (block.substr(0, block.find('\n')).find(".qws") == std::string::npos) continue;
+        SCOPED_TRACE(block);
+        ++examples;
+        RoundTrip(AssembleOk(block));
+    }
+    EXPECT_GE(examples, 3);
 }
 
 TEST(ScenarioLanguage, ShiftJisSourceAssemblesLikeUtf8) {
