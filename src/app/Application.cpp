@@ -90,8 +90,10 @@ bool InitApplication(const LaunchOptions& options, const WindowFactory& makeWind
     // --start-scenario: the game opens on the scenario screen running that file, not the title.
     // Member names are in the game's code page; the command line is UTF-8.
     if (!options.startScenario.empty()) {
-        std::string name = platform::Utf8ToGame(options.startScenario).value_or(options.startScenario);
-        main->SetStartScreenFactory([name]() -> CDIBBaseScreen* { return MakeScenarioScreen(name); });
+        std::string name =
+            platform::Utf8ToGame(options.startScenario).value_or(options.startScenario);
+        main->SetStartScreenFactory(
+            [name]() -> CDIBBaseScreen* { return MakeScenarioScreen(name); });
     }
     // The main window calls this from its destruction, when g_main no longer holds it.
     main->SetShutdownObserver([main] {

@@ -76,7 +76,8 @@ std::string DumpStateJson(const CMainWindow& main) {
     ScenarioStateForDump scenario;
     bool found = screen && screen->GetDumpState(scenario);
     for (int i = flow ? flow->GetStackCount() - 1 : -1; !found && i >= 0; --i)
-        if (const CDIBBaseScreen* stacked = flow->GetStackedScreen(i)) found = stacked->GetDumpState(scenario);
+        if (const CDIBBaseScreen* stacked = flow->GetStackedScreen(i))
+            found = stacked->GetDumpState(scenario);
     if (!found) {
         scenario = {};
         if (const CSaveData* save = main.GetSaveData()) scenario.file = save->GetSnrFileName();

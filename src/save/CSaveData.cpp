@@ -48,7 +48,8 @@ bool WalkDefinitionRecords(const char* file, Take take) {
         if (id == CSnrBuffer::kNoCommand) break;
         if (id == 0) {
             params.clear();
-            for (SnrParam p = reader.GetParam(); p.IsValid(); p = reader.NextParam(p)) params.push_back(p);
+            for (SnrParam p = reader.GetParam(); p.IsValid(); p = reader.NextParam(p))
+                params.push_back(p);
             if (!reader.HasFault()) take(reader, params);
         }
         reader.NextCommand();
@@ -294,42 +295,49 @@ void CSaveData::SetKidokuFlag(int message) {
 
 bool CSaveData::ReadCGList() {
     AddExecLog("CSaveData::ReadCGList");
-    for (auto& name : cgNames_) name.clear();
+    for (auto& name : cgNames_)
+        name.clear();
     cgCounts_.fill(0);
-    return WalkDefinitionRecords("CGLIST", [this](CSnrBuffer& reader, const std::vector<SnrParam>& p) {
-        // 100, 0, name count, group, names (24 parameters at most)
-        if (p.size() < 4 || p.size() > 24 || !IsNumber(reader, p[0], 100) || !IsNumber(reader, p[1], 0)) return;
-        if (reader.IsStringParam(p[2]) || reader.IsStringParam(p[3])) return;
-        int32_t count = reader.GetValueParam(p[2]);
-        int32_t group = reader.GetValueParam(p[3]);
-        if (reader.HasFault() || group < 0 || group >= kCGGroups) return;
-        int32_t& entries = cgCounts_[static_cast<size_t>(group)];
-        if (entries >= kCGEntries) return;
-        for (int32_t i = 0; i < count && i < kCGNames && static_cast<size_t>(i) + 4 < p.size(); ++i) {
-            std::string_view name = reader.GetStringParam(p[static_cast<size_t>(i) + 4]);
-            if (!reader.HasFault()) SetCGName(group, entries, i, name);
-        }
-        ++entries;
-    });
+    return WalkDefinitionRecords(
+        "CGLIST", [this](CSnrBuffer& reader, const std::vector<SnrParam>& p) {
+            // 100, 0, name count, group, names (24 parameters at most)
+            if (p.size() < 4 || p.size() > 24 || !IsNumber(reader, p[0], 100) ||
+                !IsNumber(reader, p[1], 0))
+                return;
+            if (reader.IsStringParam(p[2]) || reader.IsStringParam(p[3])) return;
+            int32_t count = reader.GetValueParam(p[2]);
+            int32_t group = reader.GetValueParam(p[3]);
+            if (reader.HasFault() || group < 0 || group >= kCGGroups) return;
+            int32_t& entries = cgCounts_[static_cast<size_t>(group)];
+            if (entries >= kCGEntries) return;
+            for (int32_t i = 0; i < count && i < kCGNames && static_cast<size_t>(i) + 4 < p.size();
+                 ++i) {
+                std::string_view name = reader.GetStringParam(p[static_cast<size_t>(i) + 4]);
+                if (!reader.HasFault()) SetCGName(group, entries, i, name);
+            }
+            ++entries;
+        });
 }
 
 bool CSaveData::ReadSceneList() {
     AddExecLog("CSaveData::ReadSceneList");
-    for (auto& name : sceneNames_) name.clear();
+    for (auto& name : sceneNames_)
+        name.clear();
     sceneCounts_.fill(0);
-    return WalkDefinitionRecords("SCENELIST", [this](CSnrBuffer& reader, const std::vector<SnrParam>& p) {
-        // 101, 0, group, name
-        if (p.size() != 4 || !IsNumber(reader, p[0], 101) || !IsNumber(reader, p[1], 0)) return;
-        if (reader.IsStringParam(p[2]) || !reader.IsStringParam(p[3])) return;
-        int32_t group = reader.GetValueParam(p[2]);
-        if (reader.HasFault() || group < 0 || group >= kSceneGroups) return;
-        int32_t& scenes = sceneCounts_[static_cast<size_t>(group)];
-        if (scenes >= kScenes) return;
-        std::string_view name = reader.GetStringParam(p[3]);
-        if (reader.HasFault()) return;
-        SetSceneName(group, scenes, name);
-        ++scenes;
-    });
+    return WalkDefinitionRecords(
+        "SCENELIST", [this](CSnrBuffer& reader, const std::vector<SnrParam>& p) {
+            // 101, 0, group, name
+            if (p.size() != 4 || !IsNumber(reader, p[0], 101) || !IsNumber(reader, p[1], 0)) return;
+            if (reader.IsStringParam(p[2]) || !reader.IsStringParam(p[3])) return;
+            int32_t group = reader.GetValueParam(p[2]);
+            if (reader.HasFault() || group < 0 || group >= kSceneGroups) return;
+            int32_t& scenes = sceneCounts_[static_cast<size_t>(group)];
+            if (scenes >= kScenes) return;
+            std::string_view name = reader.GetStringParam(p[3]);
+            if (reader.HasFault()) return;
+            SetSceneName(group, scenes, name);
+            ++scenes;
+        });
 }
 
 int CSaveData::GetCGCount(int group) const {
@@ -342,7 +350,8 @@ int CSaveData::GetSceneCount(int group) const {
 
 const std::string& CSaveData::GetCGName(int group, int entry, int index) const {
     static const std::string kNone;
-    if (group < 0 || group >= kCGGroups || entry < 0 || entry >= kCGEntries || index < 0 || index >= kCGNames)
+    if (group < 0 || group >= kCGGroups || entry < 0 || entry >= kCGEntries || index < 0 ||
+        index >= kCGNames)
         return kNone;
     return cgNames_[static_cast<size_t>((group * kCGEntries + entry) * kCGNames + index)];
 }

@@ -222,6 +222,23 @@ TEST(Interpreter, AStartScenarioThatCannotBeReadIsReported) {
         << r.stderrText;
 }
 
+// The development module hears of every variable a command stores (RANDOM excepted) and of
+// every scenario file LS opens.
+TEST(Interpreter, TheDebugModuleHearsOfVariablesAndFiles) {
+    TestGame game("interp_debug_module");
+    game.AddScenario("START.MSD", "MOV 1, 5\nRANDOM 2, 7, 7\nLS \"NEXT\"\n");
+    game.AddScenario("NEXT.MSD", "CHKSCEXEC 3\nEND\n");
+    std::filesystem::copy_file(QW_DEBUG_MODULE, game.Path("QWDebug.so"));
+    std::string log = game.Path("debug.log");
+    std::string cmd = "QW_DEBUG_LOG=" + Quote(log) + " " + QW_BIN_QUILLWORK + " " +
+                      Quote(game.Dir()) +
+                      " --headless --ticks 20 --start-scenario START 2>/dev/null";
+    ASSERT_EQ(RunCommand(cmd), 0);
+    std::string calls = ReadText(log);
+    EXPECT_NE(calls.find("value 1 5\nfile NEXT\nvalue 3 0\n"), std::string::npos) << calls;
+    EXPECT_EQ(calls.find("value 2 "), std::string::npos) << calls;
+}
+
 // The demo game of the repository plays to its end with a few key presses.
 TEST(Interpreter, TheDemoGamePlaysThrough) {
     TestGame game("interp_demo");
