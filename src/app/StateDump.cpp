@@ -96,7 +96,10 @@ std::string DumpStateJson(const CMainWindow& main) {
             size_t len = 0;
             while (len < s.size() && s[len])
                 ++len;
-            out += (i ? "," : "") + GameText(std::string_view(s.data(), len));
+            // Two appends: gcc 12 at -O3 takes prepending to the temporary for an overlap
+            // (-Wrestrict) and the release build stops.
+            if (i) out += ",";
+            out += GameText(std::string_view(s.data(), len));
         }
         out += "],\n";
         size_t subLen = 0;
