@@ -320,6 +320,17 @@ bool CDIBSnrBaseScreen::CheckString(const char* command, const SnrCommandArgs& a
     return false;
 }
 
+std::optional<std::string> CDIBSnrBaseScreen::SingleTextParam(const char* command) {
+    AddExecLog("CDIBSnrBaseScreen::SingleTextParam");
+    SnrCommandArgs args(*buffer_);
+    if (!CheckFault(command, args) || !CheckCount(command, args, 1) ||
+        !CheckString(command, args, 0))
+        return std::nullopt;
+    std::string text = args.Text(0);
+    if (!CheckFault(command, args)) return std::nullopt;
+    return text;
+}
+
 bool CDIBSnrBaseScreen::CheckVariable(const char* command, int32_t number, int index) {
     AddExecLog("CDIBSnrBaseScreen::CheckVariable");
     if (number >= 0 && number < kVariableCount) return true;

@@ -189,6 +189,9 @@ protected:
     bool CheckCount(const char* command, const SnrCommandArgs& args, int count);
     bool CheckValue(const char* command, const SnrCommandArgs& args, int index);
     bool CheckString(const char* command, const SnrCommandArgs& args, int index);
+    // The text of a command that takes exactly one text parameter (SUBTITLE, SETCGFLAG, …);
+    // nullopt, with the error reported, otherwise.
+    std::optional<std::string> SingleTextParam(const char* command);
     // A variable number that the command stores into; false (parameter error) outside 0–999.
     bool CheckVariable(const char* command, int32_t number, int index);
     // Stores a scenario variable and tells the debug hook.

@@ -123,37 +123,25 @@ void CDIBSnrBaseScreen::MoveCmdCHKSCEXEC() {
 // character that does not fit whole.
 void CDIBSnrBaseScreen::MoveCmdSUBTITLE() {
     AddExecLog("CDIBSnrBaseScreen::MoveCmdSUBTITLE");
-    SnrCommandArgs args(*buffer_);
-    if (!CheckFault("SUBTITLE", args) || !CheckCount("SUBTITLE", args, 1) ||
-        !CheckString("SUBTITLE", args, 0))
-        return;
-    std::string text = args.Text(0);
-    if (!CheckFault("SUBTITLE", args)) return;
-    if (CSaveData* save = SaveData()) StoreText(save->subtitle, text);
+    auto text = SingleTextParam("SUBTITLE");
+    if (!text) return;
+    if (CSaveData* save = SaveData()) StoreText(save->subtitle, *text);
     Next();
 }
 
 void CDIBSnrBaseScreen::MoveCmdSETCGFLAG() {
     AddExecLog("CDIBSnrBaseScreen::MoveCmdSETCGFLAG");
-    SnrCommandArgs args(*buffer_);
-    if (!CheckFault("SETCGFLAG", args) || !CheckCount("SETCGFLAG", args, 1) ||
-        !CheckString("SETCGFLAG", args, 0))
-        return;
-    std::string name = args.Text(0);
-    if (!CheckFault("SETCGFLAG", args)) return;
-    if (CSaveData* save = SaveData()) save->SetCGFlag(std::string_view(name).substr(0, 255));
+    auto text = SingleTextParam("SETCGFLAG");
+    if (!text) return;
+    if (CSaveData* save = SaveData()) save->SetCGFlag(std::string_view(*text).substr(0, 255));
     Next();
 }
 
 void CDIBSnrBaseScreen::MoveCmdSETSCENEFLAG() {
     AddExecLog("CDIBSnrBaseScreen::MoveCmdSETSCENEFLAG");
-    SnrCommandArgs args(*buffer_);
-    if (!CheckFault("SETSCENEFLAG", args) || !CheckCount("SETSCENEFLAG", args, 1) ||
-        !CheckString("SETSCENEFLAG", args, 0))
-        return;
-    std::string name = args.Text(0);
-    if (!CheckFault("SETSCENEFLAG", args)) return;
-    if (CSaveData* save = SaveData()) save->SetSceneFlag(std::string_view(name).substr(0, 255));
+    auto text = SingleTextParam("SETSCENEFLAG");
+    if (!text) return;
+    if (CSaveData* save = SaveData()) save->SetSceneFlag(std::string_view(*text).substr(0, 255));
     Next();
 }
 
