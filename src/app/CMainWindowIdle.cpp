@@ -71,6 +71,7 @@ void CMainWindow::ToggleDisplayModeFromKeys() {
 
 void CMainWindow::Present() {
     AddExecLog("CMainWindow::Present");
+    if (videoPlayer_->IsPlaying() && videoPlayer_->Present(*window_)) return;
     CDIBImage* frame = screenBuffer_->GetImage();
     if (useD3D_) {
         // The whole frame every time, as one texture upload.

@@ -16,6 +16,9 @@ public:
     virtual bool IsPlaying() const { return false; }
     virtual void Move(int /*frameMs*/) {}
     virtual void SetPause(bool on);
+    // While a movie plays it presents its own frames instead of the screen buffer: true when it
+    // has put a frame on the window this tick.
+    virtual bool Present(platform::Window& /*window*/) { return false; }
     int GetPauseCount() const { return pauseCount_; }
 
 protected:
