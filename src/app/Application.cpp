@@ -138,6 +138,10 @@ int RunApplication(const LaunchOptions& options, const WindowFactory& makeWindow
     InitExecLog();
     platform::InstallFatalSignalHandler(OnFatalSignal);
 
+    if (options.ticks == 0) { // nothing to run: close at once, through the normal shutdown
+        g_main->SetCloseWithoutAsking(true);
+        g_main->PostCloseRequest();
+    }
     int appliedTick = 0;
     platform::Window* window = g_main->GetWindow();
     try {
