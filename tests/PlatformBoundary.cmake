@@ -1,0 +1,18 @@
+# Fails when engine code outside src/platform/ includes the headers of the system libraries the
+# platform layer stands for (SDL, FreeType, fontconfig, iconv, FFmpeg).
+file(GLOB_RECURSE sources "${SRC}/*.cpp" "${SRC}/*.h")
+set(offenders)
+foreach(file ${sources})
+    file(RELATIVE_PATH rel "${SRC}" "${file}")
+    if(rel MATCHES "^platform/")
+        continue()
+    endif()
+    file(STRINGS "${file}" hits REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](SDL|ft2build|freetype/|fontconfig/|iconv\\.h|libav|libsw)")
+    if(hits)
+        list(APPEND offenders "${rel}: ${hits}")
+    endif()
+endforeach()
+if(offenders)
+    string(REPLACE ";" "\n" text "${offenders}")
+    message(FATAL_ERROR "system library headers outside src/platform/:\n${text}")
+endif()
