@@ -48,14 +48,14 @@ bool CBGMBuffer::Play(int fadeInMs, bool loop) {
     fadeElapsed_ = 0;
     playing_ = true;
     loop_ = loop;
-    pauseCount_ = 0;
+    pause_.Reset();
     return true;
 }
 
 void CBGMBuffer::Stop(int fadeOutMs) {
     AddExecLog("CBGMBuffer::Stop");
     if (!playing_) return;
-    if (pauseCount_ > 0 || fadeOutMs <= 0) {
+    if (pause_.IsPaused() || fadeOutMs <= 0) {
         playing_ = false;
         fadeMode_ = 0;
         return;
@@ -67,10 +67,7 @@ void CBGMBuffer::Stop(int fadeOutMs) {
 
 void CBGMBuffer::SetPause(bool on) {
     AddExecLog("CBGMBuffer::SetPause");
-    if (on)
-        ++pauseCount_;
-    else if (pauseCount_ > 0)
-        --pauseCount_;
+    pause_.Set(on);
 }
 
 bool CBGMBuffer::CheckPlaying(std::string_view name) const {
@@ -84,7 +81,7 @@ void CBGMBuffer::Move(int frameMs) {
         fadeMode_ = 0;
         return;
     }
-    if (pauseCount_ > 0) return;
+    if (pause_.IsPaused()) return;
     if (finishFade_) {
         fadeElapsed_ = fadeTotal_;
         finishFade_ = false;

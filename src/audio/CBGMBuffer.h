@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/PauseNesting.h"
+
 namespace qw {
 
 class CDSound;
@@ -44,7 +46,7 @@ protected:
     bool loop_ = false;
     bool mute_ = false;
     int volume_ = 255;
-    int pauseCount_ = 0;
+    PauseNesting pause_;
     int fadeMode_ = 0;
     int fadeTotal_ = 0;
     int fadeElapsed_ = 0;

@@ -13,10 +13,7 @@ bool CSEBuffer::Initialize(CDSound* device, IMemberSource* archive) {
 
 void CSEBuffer::SetPause(bool on) {
     AddExecLog("CSEBuffer::SetPause");
-    if (on)
-        ++pauseCount_;
-    else if (pauseCount_ > 0)
-        --pauseCount_;
+    pause_.Set(on);
 }
 
 } // namespace qw

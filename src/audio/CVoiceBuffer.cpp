@@ -13,10 +13,7 @@ bool CVoiceBuffer::Initialize(CDSound* device, IMemberSource* archive) {
 
 void CVoiceBuffer::SetPause(bool on) {
     AddExecLog("CVoiceBuffer::SetPause");
-    if (on)
-        ++pauseCount_;
-    else if (pauseCount_ > 0)
-        --pauseCount_;
+    pause_.Set(on);
 }
 
 } // namespace qw

@@ -1,6 +1,8 @@
 #pragma once
 // Voices. Silent until the mixer lands; the main window already drives it every tick.
 
+#include "common/PauseNesting.h"
+
 namespace qw {
 
 class CDSound;
@@ -15,14 +17,14 @@ public:
     virtual void SetPause(bool on);
     virtual void SetMute(bool on) { mute_ = on; }
     virtual void SetVolume(int volume) { volume_ = volume; }
-    int GetPauseCount() const { return pauseCount_; }
+    int GetPauseCount() const { return pause_.Count(); }
 
 protected:
     CDSound* device_ = nullptr;
     IMemberSource* archive_ = nullptr;
     bool mute_ = false;
     int volume_ = 255;
-    int pauseCount_ = 0;
+    PauseNesting pause_;
 };
 
 } // namespace qw

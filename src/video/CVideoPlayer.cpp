@@ -12,10 +12,7 @@ bool CVideoPlayer::Initialize(platform::Window* window) {
 
 void CVideoPlayer::SetPause(bool on) {
     AddExecLog("CVideoPlayer::SetPause");
-    if (on)
-        ++pauseCount_;
-    else if (pauseCount_ > 0)
-        --pauseCount_;
+    pause_.Set(on);
 }
 
 } // namespace qw

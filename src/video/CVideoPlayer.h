@@ -2,6 +2,8 @@
 // Movie playback. No movie plays until the decoder lands; the main window already asks it every
 // tick whether one does, and hands it presentation when it does.
 
+#include "common/PauseNesting.h"
+
 namespace qw {
 
 namespace platform {
@@ -19,11 +21,11 @@ public:
     // While a movie plays it presents its own frames instead of the screen buffer: true when it
     // has put a frame on the window this tick.
     virtual bool Present(platform::Window& /*window*/) { return false; }
-    int GetPauseCount() const { return pauseCount_; }
+    int GetPauseCount() const { return pause_.Count(); }
 
 protected:
     platform::Window* window_ = nullptr;
-    int pauseCount_ = 0;
+    PauseNesting pause_;
 };
 
 } // namespace qw
