@@ -7,9 +7,9 @@
 
 #include "app/CMainWindow.h"
 #include "app/CScreenBuffer.h"
-#include "app/ExecLog.h"
 #include "app/Screenshot.h"
 #include "app/StateDump.h"
+#include "common/ExecLog.h"
 #include "common/Random.h"
 #include "common/Text.h"
 #include "files/CFile.h"

@@ -1,6 +1,6 @@
 #include "app/CAppBaseWindow.h"
 
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 
 namespace qw {
 

@@ -1,7 +1,7 @@
 #include "app/CInput.h"
 
-#include "app/ExecLog.h"
 #include "app/HitMap.h"
+#include "common/ExecLog.h"
 #include "files/MemberSource.h"
 #include "platform/Clock.h"
 #include "platform/Window.h"

@@ -3,7 +3,7 @@
 #include "app/CInput.h"
 #include "app/CMainWindow.h"
 #include "app/CursorFile.h"
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 #include "files/CFileJoin.h"
 #include "files/GameArchives.h"
 

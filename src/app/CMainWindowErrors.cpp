@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "app/CMainWindow.h"
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 #include "common/Text.h"
 
 namespace qw {

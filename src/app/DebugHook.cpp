@@ -1,6 +1,6 @@
 #include "app/DebugHook.h"
 
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 #include "common/Text.h"
 
 namespace qw {

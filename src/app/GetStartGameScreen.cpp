@@ -1,6 +1,6 @@
 #include "app/GetStartGameScreen.h"
 
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 #include "ui/CDIBPlaceholderScreen.h"
 
 namespace qw {

@@ -1,6 +1,6 @@
 #include "audio/CVoiceBuffer.h"
 
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 
 namespace qw {
 

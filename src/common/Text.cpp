@@ -1,6 +1,6 @@
 #include "common/Text.h"
 
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 
 namespace qw {
 

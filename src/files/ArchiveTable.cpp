@@ -3,7 +3,7 @@
 #include <climits>
 #include <cstring>
 
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 #include "files/MemberNameOrder.h"
 #include "platform/FileSystem.h"
 

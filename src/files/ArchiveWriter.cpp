@@ -4,7 +4,7 @@
 #include <cstring>
 #include <numeric>
 
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 #include "files/MemberNameOrder.h"
 
 namespace qw {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <new>
 
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 #include "common/Text.h"
 
 namespace qw {

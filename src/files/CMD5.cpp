@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 
 namespace qw {
 namespace {

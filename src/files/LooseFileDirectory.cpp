@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 #include "common/Text.h"
 #include "files/MemberNameOrder.h"
 #include "platform/CodePage.h"

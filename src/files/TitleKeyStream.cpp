@@ -1,6 +1,6 @@
 #include "files/TitleKeyStream.h"
 
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 #include "files/CMD5.h"
 
 namespace qw {

@@ -2,7 +2,7 @@
 
 #include "app/CMainWindow.h"
 #include "app/CScreenBuffer.h"
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 #include "graphics/CDIBImage.h"
 
 namespace qw {

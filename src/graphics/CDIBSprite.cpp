@@ -7,7 +7,7 @@
 #include <cstring>
 #include <new>
 
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 #include "files/MemberSource.h"
 #include "graphics/MgdRunLength.h"
 #include "graphics/PngCodec.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 #include "common/Text.h"
 
 namespace qw {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 #include "graphics/CDIBImage.h"
 #include "graphics/PixelKernels.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 #include "graphics/CDIBImage.h"
 #include "graphics/PixelKernels.h"
 

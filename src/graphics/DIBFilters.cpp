@@ -5,7 +5,7 @@
 #include <new>
 #include <vector>
 
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 #include "common/Random.h"
 #include "graphics/CDIBImage.h"
 

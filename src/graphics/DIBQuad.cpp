@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 #include "graphics/BilinearSpanSampler.h"
 #include "graphics/CDIBImage.h"
 #include "graphics/PixelKernels.h"

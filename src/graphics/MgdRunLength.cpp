@@ -4,7 +4,7 @@
 #include <limits>
 #include <vector>
 
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 
 namespace qw {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <new>
 
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 
 namespace qw {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 #include "common/Text.h"
 #include "graphics/CDIBImage.h"
 #include "platform/FileSystem.h"

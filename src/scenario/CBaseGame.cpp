@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/CMainWindow.h"
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 #include "ui/CDIBBaseCtrl.h"
 
 namespace qw {

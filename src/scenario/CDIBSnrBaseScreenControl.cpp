@@ -6,7 +6,7 @@
 
 #include "app/CMainWindow.h"
 #include "app/DebugHook.h"
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 #include "common/Text.h"
 #include "save/CSaveData.h"
 #include "scenario/CDIBSnrBaseScreen.h"

@@ -3,7 +3,7 @@
 // leaving the continue flag clear, so nothing more runs in the tick.
 
 #include "app/CMainWindow.h"
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 #include "scenario/CDIBSnrBaseScreen.h"
 
 namespace qw {

@@ -8,7 +8,7 @@
 // controls are not built yet: until they are, they step over their command and let the next one
 // run, so scenarios that use them play through.
 
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 #include "scenario/CDIBSnrBaseScreen.h"
 #include "scenario/CSnrBuffer.h"
 

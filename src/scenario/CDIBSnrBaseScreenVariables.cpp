@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "app/CMainWindow.h"
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 #include "common/Random.h"
 #include "common/Text.h"
 #include "save/CSaveData.h"

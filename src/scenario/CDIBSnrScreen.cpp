@@ -4,7 +4,7 @@
 
 #include "app/CMainWindow.h"
 #include "app/DebugHook.h"
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 #include "save/CSaveData.h"
 #include "scenario/CSnrBuffer.h"
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <limits>
 
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 #include "common/Text.h"
 #include "files/TitleKeyStream.h"
 

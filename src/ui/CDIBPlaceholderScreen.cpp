@@ -1,6 +1,6 @@
 #include "ui/CDIBPlaceholderScreen.h"
 
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 #include "graphics/CDIBImage.h"
 
 namespace qw {

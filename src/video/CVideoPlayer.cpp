@@ -1,6 +1,6 @@
 #include "video/CVideoPlayer.h"
 
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 
 namespace qw {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 #include "common/Text.h"
 
 namespace qw {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 #include "graphics/CDIBSprite.h"
 #include "graphics/PngCodec.h"
 #include "unit/graphics/SpriteFixtures.h"

@@ -1,4 +1,4 @@
-#include "app/ExecLog.h"
+#include "common/ExecLog.h"
 
 #include <atomic>
 #include <cstdio>
