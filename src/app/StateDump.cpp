@@ -4,64 +4,14 @@
 
 #include "app/CInput.h"
 #include "app/CMainWindow.h"
+#include "app/JsonText.h"
 #include "audio/CBGMBuffer.h"
-#include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "save/CSaveData.h"
 #include "scenario/CDIBBaseScreen.h"
 #include "scenario/CRootFlow.h"
 
 namespace qw {
-
-namespace {
-
-std::string JsonString(std::string_view utf8) {
-    std::string out = "\"";
-    for (unsigned char c : utf8) {
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (c < 0x20) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out += buf;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    return out + "\"";
-}
-
-std::string GameText(std::string_view text) {
-    return JsonString(platform::GameToUtf8Lossy(text));
-}
-
-template <typename Array>
-std::string IntArray(const Array& values) {
-    std::string out = "[";
-    for (size_t i = 0; i < values.size(); ++i) {
-        if (i) out += ",";
-        out += std::to_string(values[i]);
-    }
-    return out + "]";
-}
-
-} // namespace
 
 std::string DumpStateJson(const CMainWindow& main) {
     std::string out = "{\n";
@@ -93,20 +43,15 @@ std::string DumpStateJson(const CMainWindow& main) {
         out += "  \"string_variables\": [";
         for (size_t i = 0; i < save->stringVars.size(); ++i) {
             const auto& s = save->stringVars[i];
-            size_t len = 0;
-            while (len < s.size() && s[len])
-                ++len;
             // Two appends: gcc 12 at -O3 takes prepending to the temporary for an overlap
             // (-Wrestrict) and the release build stops.
             if (i) out += ",";
-            out += GameText(std::string_view(s.data(), len));
+            out += GameTextField(std::string_view(s.data(), s.size()));
         }
         out += "],\n";
-        size_t subLen = 0;
-        while (subLen < save->subtitle.size() && save->subtitle[subLen])
-            ++subLen;
-        out +=
-            "  \"subtitle\": " + GameText(std::string_view(save->subtitle.data(), subLen)) + ",\n";
+        out += "  \"subtitle\": " +
+               GameTextField(std::string_view(save->subtitle.data(), save->subtitle.size())) +
+               ",\n";
     }
     if (const CInput* input = main.GetInput()) {
         std::string typed;
@@ -118,7 +63,9 @@ std::string DumpStateJson(const CMainWindow& main) {
                (input->GetInputMode() == CInput::kMouseMode ? "\"mouse\"" : "\"keyboard\"") +
                ", \"typed\": " + JsonString(typed) + "},\n";
     }
-    out += "  \"full_screen\": " + std::string(main.IsFullScreen() ? "true" : "false") + "\n";
+    // Subsystem sections: each is written by a function in its own StateDump<Section>.cpp
+    // (declared in StateDump.h) and adds one line here, as `"  \"name\": " + text + ",\n"`.
+    out += "  \"full_screen\": " + std::string(JsonBool(main.IsFullScreen())) + "\n";
     out += "}\n";
     return out;
 }
