@@ -40,14 +40,7 @@ CMainWindow* GetMainWindow() {
 }
 void SetMainWindow(CMainWindow* window) {
     g_mainWindow = window;
-}
-int GetFrameTime() {
-    return g_mainWindow ? g_mainWindow->GetFrameTime() : CMainWindow::kTickMs;
-}
-int GetFrameSpeed() {
-    if (!g_mainWindow || !g_mainWindow->GetSaveData()) return 1;
-    int speed = g_mainWindow->GetSaveData()->configEx.frameSpeed;
-    return speed < 1 ? 1 : speed;
+    SetServices(window);
 }
 
 CMainWindow::CMainWindow(std::unique_ptr<platform::Window> window)
@@ -56,6 +49,7 @@ CMainWindow::CMainWindow(std::unique_ptr<platform::Window> window)
 CMainWindow::~CMainWindow() {
     if (!destroyed_) OnDestroy();
     if (g_mainWindow == this) g_mainWindow = nullptr;
+    if (&Services() == this) SetServices(nullptr);
 }
 
 CFileJoin* CMainWindow::GetFileJoin(int slot) const {

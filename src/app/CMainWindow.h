@@ -1,7 +1,8 @@
 #pragma once
 // The one game window and the owner of every long-lived service: the six archives, the save
 // data, the picture cache, the frame buffer, the input, the sound device and buffers, the video
-// player, the cursor list and the root flow. Other parts reach it through GetMainWindow().
+// player, the cursor list and the root flow. The screens reach its services through Services()
+// (GameServices.h); what only the shell needs is reached through GetMainWindow().
 
 #include <array>
 #include <cstdarg>
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "app/CAppBaseWindow.h"
+#include "app/GameServices.h"
 #include "platform/Window.h"
 
 namespace qw {
@@ -32,7 +34,7 @@ namespace platform {
 class DynamicModule;
 }
 
-class CMainWindow : public CAppBaseWindow {
+class CMainWindow : public CAppBaseWindow, public GameServices {
 public:
     static constexpr int kWidth = 800;
     static constexpr int kHeight = 600;
@@ -48,7 +50,7 @@ public:
     void StartGame();
     void EndGame();
     void PauseGame(bool pause);
-    void ResetLossTime();
+    void ResetLossTime() override;
     void PlaySysSE(int index);
 
     // One pass of the pacing loop: runs a tick when 30 ms have passed.
@@ -60,25 +62,24 @@ public:
     void ChangeActivate(bool active);
 
     // Cursors: `SetCursorList` loads a cursor file from archive slot 0 or a system cursor.
-    bool SetCursorList(int index, const std::string& fileName);
-    bool SetCursorList(int index, int systemNumber);
+    bool SetCursorList(int index, const std::string& fileName) override;
+    bool SetCursorList(int index, int systemNumber) override;
     void ChangeCursor(int index);
     int GetCurrentCursor() const { return currentCursor_; }
 
     // Error dialogs (texts in the game code page). Each shows a modal box captioned with the
     // product title.
-    void ErrorMsg(const char* format, ...);
-    void VErrorMsg(const char* format, va_list args);
-    void ErrorRead(const char* object, const char* file);
-    void ErrorMemory(const char* object, const char* name);
-    void ErrorETC(const char* object, const char* name);
+    void VErrorMsg(const char* format, va_list args) override;
+    void ErrorRead(const char* object, const char* file) override;
+    void ErrorMemory(const char* object, const char* name) override;
+    void ErrorETC(const char* object, const char* name) override;
     // Yes/No question; true for Yes.
     bool AskYesNo(const std::string& text);
 
     // Asks the window to close; the loop handles it on its next pass.
-    void PostCloseRequest() { closeRequested_ = true; }
+    void PostCloseRequest() override { closeRequested_ = true; }
     bool TakeCloseRequest();
-    void SetCloseWithoutAsking(bool on) { closeWithoutAsking_ = on; }
+    void SetCloseWithoutAsking(bool on) override { closeWithoutAsking_ = on; }
     bool IsCloseWithoutAsking() const { return closeWithoutAsking_; }
     // Set once the window is destroyed: the loop ends with this exit code.
     bool IsQuit() const { return quit_; }
@@ -86,24 +87,25 @@ public:
 
     // Services.
     platform::Window* GetWindow() const { return window_.get(); }
-    CFileJoin* GetFileJoin(int slot) const;
-    CSaveData* GetSaveData() const { return saveData_.get(); }
-    CSpriteCache* GetSpriteCache() const { return spriteCache_.get(); }
-    CScreenBuffer* GetScreenBuffer() const { return screenBuffer_.get(); }
-    CInput* GetInput() const { return input_.get(); }
-    CSEBuffer* GetSEBuffer() const { return seBuffer_.get(); }
-    CBGMBuffer* GetBGMBuffer() const { return bgmBuffer_.get(); }
-    CVoiceBuffer* GetVoiceBuffer() const { return voiceBuffer_.get(); }
-    CVideoPlayer* GetVideoPlayer() const { return videoPlayer_.get(); }
-    CRootFlow* GetRootFlow() const { return rootFlow_.get(); }
-    DebugHook* GetDebugHook() const { return debugHook_.get(); }
+    CFileJoin* GetFileJoin(int slot) const override;
+    CSaveData* GetSaveData() const override { return saveData_.get(); }
+    CSpriteCache* GetSpriteCache() const override { return spriteCache_.get(); }
+    CScreenBuffer* GetScreenBuffer() const override { return screenBuffer_.get(); }
+    CInput* GetInput() const override { return input_.get(); }
+    CSEBuffer* GetSEBuffer() const override { return seBuffer_.get(); }
+    CBGMBuffer* GetBGMBuffer() const override { return bgmBuffer_.get(); }
+    CVoiceBuffer* GetVoiceBuffer() const override { return voiceBuffer_.get(); }
+    CVideoPlayer* GetVideoPlayer() const override { return videoPlayer_.get(); }
+    CRootFlow* GetRootFlow() const override { return rootFlow_.get(); }
+    DebugHook* GetDebugHook() const override { return debugHook_.get(); }
 
     // Replaces a service (tests, and backends that bring their own).
     void AttachBGMBuffer(std::unique_ptr<CBGMBuffer> buffer);
     void AttachSaveData(std::unique_ptr<CSaveData> saveData);
     void AttachInput(std::unique_ptr<CInput> input);
 
-    int GetFrameTime() const { return frameTime_; }
+    int GetFrameTime() const override { return frameTime_; }
+    bool IsHeadless() const override { return window_ && window_->IsHeadless(); }
     int GetTickCount() const { return tickCount_; }
     bool IsFullScreen() const { return fullScreen_; }
     bool IsPaused() const { return paused_ != 0; }
@@ -196,12 +198,9 @@ private:
     std::function<CDIBBaseScreen*()> startScreenFactory_;
 };
 
-// The process's main window (null before start-up and after shut-down).
+// The process's main window (null before start-up and after shut-down). Setting it makes it the
+// services of the game (Services()).
 CMainWindow* GetMainWindow();
 void SetMainWindow(CMainWindow* window);
-// The current tick's frame time (30 when there is no main window).
-int GetFrameTime();
-// The player's frame-speed setting (1 when there is no configuration).
-int GetFrameSpeed();
 
 } // namespace qw

@@ -18,26 +18,20 @@ void CMainWindow::VErrorMsg(const char* format, va_list args) {
     if (leftFullScreen && window_) window_->Restore();
 }
 
-void CMainWindow::ErrorMsg(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    VErrorMsg(format, args);
-    va_end(args);
-}
-
+// The texts of the read, memory and other errors are the services' (GameServices.cpp).
 void CMainWindow::ErrorRead(const char* object, const char* file) {
     AddExecLog("CMainWindow::ErrorRead");
-    ErrorMsg("読み込みエラー\nOBJECT:%s\nFILE:%s", object, file);
+    GameServices::ErrorRead(object, file);
 }
 
 void CMainWindow::ErrorMemory(const char* object, const char* name) {
     AddExecLog("CMainWindow::ErrorMemory");
-    ErrorMsg("メモリエラー\nOBJECT:%s\nNAME:%s", object, name);
+    GameServices::ErrorMemory(object, name);
 }
 
 void CMainWindow::ErrorETC(const char* object, const char* name) {
     AddExecLog("CMainWindow::ErrorETC");
-    ErrorMsg("エラー\nOBJECT:%s\nNAME:%s", object, name);
+    GameServices::ErrorETC(object, name);
 }
 
 bool CMainWindow::AskYesNo(const std::string& text) {

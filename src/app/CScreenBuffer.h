@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "graphics/CRegion.h"
+#include "graphics/FrameDirtyArea.h"
 #include "platform/Window.h"
 
 namespace qw {
 
 class CDIBImage;
 
-class CScreenBuffer {
+class CScreenBuffer : public FrameDirtyArea {
 public:
     static constexpr int kWidth = 800;
     static constexpr int kHeight = 600;
@@ -25,16 +26,16 @@ public:
     void Release();
 
     // Inclusive corners, each clamped to the screen.
-    void AddDirtyRect(int left, int top, int right, int bottom);
+    void AddDirtyRect(int left, int top, int right, int bottom) override;
     // The bounding box of four corners, clamped the same way.
     void AddDirtyQuad(const int16_t x[4], const int16_t y[4]);
-    void InvalidateAll();
+    void InvalidateAll() override;
     // Starts a frame: the current area becomes the previous one and a new empty one begins.
     void FlipDirty();
     // The rectangle list of this frame: the union of both areas.
     void BuildRectList();
     // The list built by BuildRectList for this frame, or null when none was built.
-    const std::vector<RegionRect>* GetRectList() const {
+    const std::vector<RegionRect>* GetRectList() const override {
         return hasRectList_ ? &rectList_ : nullptr;
     }
     // The union of both areas, for presentation.

@@ -1,9 +1,8 @@
 #include "graphics/CDIBSnrVVram.h"
 
-#include "app/CMainWindow.h"
-#include "app/CScreenBuffer.h"
 #include "common/ExecLog.h"
 #include "graphics/CDIBImage.h"
+#include "graphics/FrameDirtyArea.h"
 
 namespace qw {
 
@@ -13,9 +12,10 @@ CDIBSnrVVram::~CDIBSnrVVram() {
     CDIBSnrVVram::Release();
 }
 
-bool CDIBSnrVVram::Initialize() {
+bool CDIBSnrVVram::Initialize(FrameDirtyArea* frame) {
     AddExecLog("CDIBSnrVVram::Initialize");
     Release();
+    frame_ = frame;
     for (auto& page : pages_) {
         page = std::make_unique<CDIBImage>();
         if (!page->Create(kPageWidth, kPageHeight)) return false;
@@ -28,6 +28,7 @@ bool CDIBSnrVVram::Initialize() {
 
 void CDIBSnrVVram::Release() {
     AddExecLog("CDIBSnrVVram::Release");
+    frame_ = nullptr;
     pages_[0].reset();
     pages_[1].reset();
     composed_ = false;
@@ -48,17 +49,14 @@ void CDIBSnrVVram::Move(bool /*skip*/) {
     if (composed_ || !pages_[front_]) return;
     // The first picture: the whole frame has to show it.
     composed_ = true;
-    CMainWindow* main = GetMainWindow();
-    if (CScreenBuffer* screen = main ? main->GetScreenBuffer() : nullptr) screen->InvalidateAll();
+    if (frame_) frame_->InvalidateAll();
 }
 
 void CDIBSnrVVram::Draw(CDIBImage& frame) {
     AddExecLog("CDIBSnrVVram::Draw");
     CDIBImage* page = pages_[front_].get();
     if (!page) return;
-    CMainWindow* main = GetMainWindow();
-    CScreenBuffer* screen = main ? main->GetScreenBuffer() : nullptr;
-    if (const std::vector<RegionRect>* list = screen ? screen->GetRectList() : nullptr) {
+    if (const std::vector<RegionRect>* list = frame_ ? frame_->GetRectList() : nullptr) {
         for (const RegionRect& r : *list)
             page->Copy(&frame, r.left, r.top, r.left, r.top, r.right - r.left, r.bottom - r.top);
         return;

@@ -15,6 +15,7 @@
 namespace qw {
 
 class CDIBImage;
+class FrameDirtyArea;
 
 class CDIBSnrVVram {
 public:
@@ -27,7 +28,9 @@ public:
     CDIBSnrVVram& operator=(const CDIBSnrVVram&) = delete;
 
     // Creates both pages (transparent black), front page 0. False when a page cannot be made.
-    virtual bool Initialize();
+    // `frame` is the frame the pages are drawn into: the first picture marks all of it, and Draw
+    // copies only its dirty rectangles. Null: no frame to mark; Draw copies the whole page.
+    virtual bool Initialize(FrameDirtyArea* frame = nullptr);
     virtual void Release();
     // The saved record (appended) and its reading; the number of bytes read, or nullopt.
     virtual bool Save(ByteWriter& out) const;
@@ -45,6 +48,7 @@ public:
     int GetFrontPage() const { return front_; }
 
 private:
+    FrameDirtyArea* frame_ = nullptr; // not owned
     std::unique_ptr<CDIBImage> pages_[2];
     int front_ = 0;
     bool composed_ = false; // the front page has been handed to the frame once

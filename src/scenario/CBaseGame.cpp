@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/CMainWindow.h"
+#include "app/GameServices.h"
 #include "common/ExecLog.h"
 #include "ui/CDIBBaseCtrl.h"
 
@@ -133,7 +133,7 @@ void CBaseGame::MoveSprtMotion(SprtMotion* motion) {
     if (!motion->loop && motion->jump)
         motion->current = motion->end;
     else
-        motion->current += GetFrameTime();
+        motion->current += Services().GetFrameTime();
     motion->current = std::min(motion->current, motion->end);
     if (motion->current >= motion->end && motion->loop) motion->current = 0;
     motion->changed = 1;

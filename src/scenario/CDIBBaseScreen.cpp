@@ -1,7 +1,7 @@
 #include "scenario/CDIBBaseScreen.h"
 
-#include "app/CMainWindow.h"
 #include "app/CScreenBuffer.h"
+#include "app/GameServices.h"
 #include "common/ExecLog.h"
 #include "graphics/CDIBImage.h"
 #include "ui/CDIBBaseCtrl.h"
@@ -16,19 +16,18 @@ CDIBBaseScreen::~CDIBBaseScreen() {
 
 bool CDIBBaseScreen::Initialize() {
     AddExecLog("CDIBBaseScreen::Initialize");
-    CMainWindow* main = GetMainWindow();
     if (!CBaseGame::Initialize()) {
-        if (main) main->ErrorMemory("CDIBBaseScreen", "CBaseGame::Initialize()");
+        Services().ErrorMemory("CDIBBaseScreen", "CBaseGame::Initialize()");
         return false;
     }
     backImage_ = std::make_unique<CDIBImage>();
     if (!backImage_->Create(800, 600)) {
-        if (main) main->ErrorMemory("CDIBBaseScreen", "mpBackImage");
+        Services().ErrorMemory("CDIBBaseScreen", "mpBackImage");
         return false;
     }
     drawImage_ = std::make_unique<CDIBImage>();
     if (!drawImage_->Create(800, 600)) {
-        if (main) main->ErrorMemory("CDIBBaseScreen", "mpDrawImage");
+        Services().ErrorMemory("CDIBBaseScreen", "mpDrawImage");
         return false;
     }
     drawImage_->CreateRGN();
@@ -62,8 +61,7 @@ void CDIBBaseScreen::Update() {
                          r.bottom - r.top);
     for (CDIBBaseCtrl* c = controls_; c; c = c->GetNext())
         if (c->IsShow()) c->Draw(*drawImage_);
-    CMainWindow* main = GetMainWindow();
-    if (CScreenBuffer* screen = main ? main->GetScreenBuffer() : nullptr)
+    if (CScreenBuffer* screen = Services().GetScreenBuffer())
         for (const RegionRect& r : *rects)
             screen->AddDirtyRect(r.left, r.top, r.right - 1, r.bottom - 1);
 }
@@ -71,8 +69,7 @@ void CDIBBaseScreen::Update() {
 void CDIBBaseScreen::Draw(CDIBImage& target) {
     AddExecLog("CDIBBaseScreen::Draw");
     if (!drawImage_) return;
-    CMainWindow* main = GetMainWindow();
-    CScreenBuffer* screen = main ? main->GetScreenBuffer() : nullptr;
+    CScreenBuffer* screen = Services().GetScreenBuffer();
     if (const std::vector<RegionRect>* list = screen ? screen->GetRectList() : nullptr) {
         for (const RegionRect& r : *list)
             drawImage_->Copy(&target, r.left, r.top, r.left, r.top, r.right - r.left,

@@ -8,13 +8,13 @@
 #include <iterator>
 
 #include "app/CInput.h"
-#include "app/CMainWindow.h"
+#include "app/CScreenBuffer.h"
 #include "app/DebugHook.h"
+#include "app/GameServices.h"
 #include "app/StateDump.h"
 #include "common/ExecLog.h"
 #include "graphics/CDIBSnrVVram.h"
 #include "platform/Clock.h"
-#include "platform/Window.h"
 #include "save/CSaveData.h"
 #include "scenario/CSnrBuffer.h"
 #include "scenario/ScenarioCommands.h"
@@ -27,12 +27,6 @@ namespace {
 // scenario that loops without a waiting command would hold the tick forever. There this count
 // of commands stands in for the budget.
 constexpr int kHeadlessCommandsPerTick = 1 << 20;
-
-DebugHook* LoadedDebugHook() {
-    CMainWindow* main = GetMainWindow();
-    DebugHook* hook = main ? main->GetDebugHook() : nullptr;
-    return hook && hook->IsLoaded() ? hook : nullptr;
-}
 
 } // namespace
 
@@ -90,27 +84,28 @@ bool CDIBSnrBaseScreen::Initialize(const SnrStartRecord& start) {
     AddExecLog("CDIBSnrBaseScreen::Initialize");
     Release();
     start_ = start;
-    CMainWindow* main = GetMainWindow();
-    CSaveData* save = main ? main->GetSaveData() : nullptr;
-    if (!save) return false;
-    if (!GetParent()) save->localVars.fill(0);
-    if (DebugHook* hook = LoadedDebugHook())
+    GameServices& services = Services();
+    // The variables live in the save data, which outlives the screen; no save data, no scenario.
+    save_ = services.GetSaveData();
+    if (!save_) return false;
+    if (!GetParent()) save_->localVars.fill(0);
+    if (DebugHook* hook = services.GetLoadedDebugHook())
         for (int i = 0; i < kVariableCount; ++i)
-            hook->OnUpdateValue(i, save->localVars[static_cast<size_t>(i)]);
+            hook->OnUpdateValue(i, save_->localVars[static_cast<size_t>(i)]);
 
     vvram_ = std::make_unique<CDIBSnrVVram>();
-    if (!vvram_->Initialize()) {
-        main->ErrorETC("CDIBSnrBaseScreen", "mpVVram");
+    if (!vvram_->Initialize(services.GetScreenBuffer())) {
+        services.ErrorETC("CDIBSnrBaseScreen", "mpVVram");
         return false;
     }
     buffer_ = std::make_unique<CSnrBuffer>();
     if (!buffer_->Initialize()) {
-        main->ErrorETC("CDIBSnrBaseScreen", "mpBuffer");
+        services.ErrorETC("CDIBSnrBaseScreen", "mpBuffer");
         return false;
     }
-    buffer_->SetValList(save->localVars.data(), kVariableCount);
+    buffer_->SetValList(save_->localVars.data(), kVariableCount);
     for (int i = 0; i < kStringVariableCount; ++i)
-        buffer_->SetStrList(i, save->stringVars[static_cast<size_t>(i)].data());
+        buffer_->SetStrList(i, save_->stringVars[static_cast<size_t>(i)].data());
     continue_ = 0;
     waitLimit_ = 0;
     waitElapsed_ = 0;
@@ -147,8 +142,7 @@ bool CDIBSnrBaseScreen::GetLatch(int latch) const {
 
 void CDIBSnrBaseScreen::LatchInputs() {
     AddExecLog("CDIBSnrBaseScreen::LatchInputs");
-    CMainWindow* main = GetMainWindow();
-    const CInput* input = main ? main->GetInput() : nullptr;
+    const CInput* input = Services().GetInput();
     if (!input) return;
     static constexpr int kWatched[kLatchCount] = {vk::kLButton, vk::kRButton, vk::kReturn,
                                                   vk::kEscape, vk::kSpace};
@@ -159,14 +153,14 @@ void CDIBSnrBaseScreen::LatchInputs() {
 void CDIBSnrBaseScreen::Move() {
     AddExecLog("CDIBSnrBaseScreen::Move");
     const uint32_t start = platform::NowMs();
+    GameServices& services = Services();
     LatchInputs();
     if (waitLimit_ != kNoTimeLimit && waitElapsed_ < waitLimit_)
-        waitElapsed_ += static_cast<uint32_t>(GetFrameTime());
+        waitElapsed_ += static_cast<uint32_t>(services.GetFrameTime());
     continue_ = 0;
     if (buffer_) {
-        CMainWindow* main = GetMainWindow();
-        const bool headless = main && main->GetWindow() && main->GetWindow()->IsHeadless();
-        DebugHook* hook = LoadedDebugHook();
+        const bool headless = services.IsHeadless();
+        DebugHook* hook = services.GetLoadedDebugHook();
         for (int run = 1;; ++run) {
             // Each handler says afresh whether the next command may run: one that reports an
             // error (or ends the game) leaves the flag clear and so ends the tick.
@@ -299,11 +293,9 @@ void CDIBSnrBaseScreen::ReadError(const char* file, bool end) {
 
 void CDIBSnrBaseScreen::SetVariable(int number, int32_t value) {
     AddExecLog("CDIBSnrBaseScreen::SetVariable");
-    CMainWindow* main = GetMainWindow();
-    CSaveData* save = main ? main->GetSaveData() : nullptr;
-    if (!save || number < 0 || number >= kVariableCount) return;
-    save->localVars[static_cast<size_t>(number)] = value;
-    if (DebugHook* hook = LoadedDebugHook()) hook->OnUpdateValue(number, value);
+    if (number < 0 || number >= kVariableCount) return;
+    save_->localVars[static_cast<size_t>(number)] = value;
+    if (DebugHook* hook = Services().GetLoadedDebugHook()) hook->OnUpdateValue(number, value);
 }
 
 void CDIBSnrBaseScreen::Advance() {
@@ -329,10 +321,9 @@ bool CDIBSnrBaseScreen::Jump(int32_t label, int i) {
 
 void CDIBSnrBaseScreen::EndGame() {
     AddExecLog("CDIBSnrBaseScreen::EndGame");
-    if (CMainWindow* main = GetMainWindow()) {
-        main->SetCloseWithoutAsking(true);
-        main->PostCloseRequest();
-    }
+    GameServices& services = Services();
+    services.SetCloseWithoutAsking(true);
+    services.PostCloseRequest();
 }
 
 } // namespace qw

@@ -35,6 +35,7 @@
 namespace qw {
 
 class CDIBSnrVVram;
+class CSaveData;
 class CSnrBuffer;
 struct ScenarioCommand;
 
@@ -184,6 +185,7 @@ protected:
     void EndGame();
 
     SnrStartRecord start_;
+    CSaveData* save_ = nullptr; // the services' save data, bound at Initialize
     std::unique_ptr<CDIBSnrVVram> vvram_;
     std::unique_ptr<CSnrBuffer> buffer_;
     uint8_t continue_ = 0;

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/CMainWindow.h"
 #include "app/DebugHook.h"
+#include "app/GameServices.h"
 #include "common/ExecLog.h"
 #include "common/Text.h"
 #include "save/CSaveData.h"
@@ -88,10 +88,8 @@ void CDIBSnrBaseScreen::MoveCmdLS() {
         ReadError(name.c_str(), true);
         return;
     }
-    CMainWindow* main = GetMainWindow();
-    if (CSaveData* save = main ? main->GetSaveData() : nullptr) save->SetSnrFileName(name);
-    if (DebugHook* hook = main ? main->GetDebugHook() : nullptr; hook && hook->IsLoaded())
-        hook->OnSnrFileChange(name.c_str());
+    save_->SetSnrFileName(name);
+    if (DebugHook* hook = Services().GetLoadedDebugHook()) hook->OnSnrFileChange(name.c_str());
     Continue(); // from the first command of the new file
 }
 

@@ -2,7 +2,7 @@
 // main window is told to close without asking, and the handler that reported returns at once,
 // leaving the continue flag clear, so nothing more runs in the tick.
 
-#include "app/CMainWindow.h"
+#include "app/GameServices.h"
 #include "common/ExecLog.h"
 #include "scenario/CDIBSnrBaseScreen.h"
 
@@ -10,35 +10,31 @@ namespace qw {
 
 void CDIBSnrBaseScreen::ErrorMsg(const char* title, const char* text, bool end) {
     AddExecLog("CDIBSnrBaseScreen::ErrorMsg");
-    if (CMainWindow* main = GetMainWindow()) main->ErrorMsg("【%s】%s", title, text);
+    Services().ErrorMsg("【%s】%s", title, text);
     if (end) EndGame();
 }
 
 void CDIBSnrBaseScreen::ErrorNumParam(const char* command, int count) {
     AddExecLog("CDIBSnrBaseScreen::ErrorNumParam");
-    if (CMainWindow* main = GetMainWindow())
-        main->ErrorMsg("【%s】パラメータ数が不正エラー(パラメータ数：%d個)", command, count);
+    Services().ErrorMsg("【%s】パラメータ数が不正エラー(パラメータ数：%d個)", command, count);
     EndGame();
 }
 
 void CDIBSnrBaseScreen::ErrorTypeParam(const char* command, int param) {
     AddExecLog("CDIBSnrBaseScreen::ErrorTypeParam");
-    if (CMainWindow* main = GetMainWindow())
-        main->ErrorMsg("【%s】パラメータタイプが不正エラー(パラメータ：%d番)", command, param);
+    Services().ErrorMsg("【%s】パラメータタイプが不正エラー(パラメータ：%d番)", command, param);
     EndGame();
 }
 
 void CDIBSnrBaseScreen::ErrorParam(const char* command, int param) {
     AddExecLog("CDIBSnrBaseScreen::ErrorParam");
-    if (CMainWindow* main = GetMainWindow())
-        main->ErrorMsg("【%s】パラメータが不正エラー(パラメータ：%d番)", command, param);
+    Services().ErrorMsg("【%s】パラメータが不正エラー(パラメータ：%d番)", command, param);
     EndGame();
 }
 
 void CDIBSnrBaseScreen::ErrorRead(const char* command, const char* file, bool end) {
     AddExecLog("CDIBSnrBaseScreen::ErrorRead");
-    if (CMainWindow* main = GetMainWindow())
-        main->ErrorMsg("【%s】読み込みエラー(ファイル名：%s)", command, file);
+    Services().ErrorMsg("【%s】読み込みエラー(ファイル名：%s)", command, file);
     if (end) EndGame();
 }
 

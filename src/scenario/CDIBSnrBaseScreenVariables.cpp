@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/CMainWindow.h"
+#include "app/GameServices.h"
 #include "common/ExecLog.h"
 #include "common/Random.h"
 #include "common/Text.h"
@@ -17,11 +17,6 @@
 namespace qw {
 
 namespace {
-
-CSaveData* SaveData() {
-    CMainWindow* main = GetMainWindow();
-    return main ? main->GetSaveData() : nullptr;
-}
 
 // At most `limit` bytes of `text`, cut before a double-byte character that would not fit whole.
 std::string_view CutOnCharacter(std::string_view text, size_t limit) {
@@ -70,27 +65,24 @@ void CDIBSnrBaseScreen::MoveCmdRANDOM() {
         value = static_cast<int32_t>(low + NextRandom() % (high - low + 1));
     }
     // RANDOM does not report to the debug hook.
-    if (CSaveData* save = SaveData()) save->localVars[static_cast<size_t>(number)] = value;
+    save_->localVars[static_cast<size_t>(number)] = value;
     Advance();
 }
 
 // CURSOR number, then a cursor file name (text) or a system cursor kind (value).
 void CDIBSnrBaseScreen::MoveCmdCURSOR() {
     AddExecLog("CDIBSnrBaseScreen::MoveCmdCURSOR");
-    if (CMainWindow* main = GetMainWindow()) {
-        if (IsText(1))
-            main->SetCursorList(Value(0), Text(1));
-        else
-            main->SetCursorList(Value(0), Value(1));
-    }
+    if (IsText(1))
+        Services().SetCursorList(Value(0), Text(1));
+    else
+        Services().SetCursorList(Value(0), Value(1));
     Advance();
 }
 
 void CDIBSnrBaseScreen::MoveCmdCHKSCEXEC() {
     AddExecLog("CDIBSnrBaseScreen::MoveCmdCHKSCEXEC");
     if (!CheckVariable(Value(0), 0)) return;
-    CSaveData* save = SaveData();
-    SetVariable(Value(0), save && save->replay ? 1 : 0);
+    SetVariable(Value(0), save_->replay ? 1 : 0);
     Advance();
 }
 
@@ -98,19 +90,19 @@ void CDIBSnrBaseScreen::MoveCmdCHKSCEXEC() {
 // character that does not fit whole.
 void CDIBSnrBaseScreen::MoveCmdSUBTITLE() {
     AddExecLog("CDIBSnrBaseScreen::MoveCmdSUBTITLE");
-    if (CSaveData* save = SaveData()) StoreText(save->subtitle, Text(0));
+    StoreText(save_->subtitle, Text(0));
     Advance();
 }
 
 void CDIBSnrBaseScreen::MoveCmdSETCGFLAG() {
     AddExecLog("CDIBSnrBaseScreen::MoveCmdSETCGFLAG");
-    if (CSaveData* save = SaveData()) save->SetCGFlag(std::string_view(Text(0)).substr(0, 255));
+    save_->SetCGFlag(std::string_view(Text(0)).substr(0, 255));
     Advance();
 }
 
 void CDIBSnrBaseScreen::MoveCmdSETSCENEFLAG() {
     AddExecLog("CDIBSnrBaseScreen::MoveCmdSETSCENEFLAG");
-    if (CSaveData* save = SaveData()) save->SetSceneFlag(std::string_view(Text(0)).substr(0, 255));
+    save_->SetSceneFlag(std::string_view(Text(0)).substr(0, 255));
     Advance();
 }
 
@@ -154,15 +146,13 @@ void CDIBSnrBaseScreen::MoveCmdSAVESAM() {
     std::string name = text && count > 1 && IsText(1) ? Text(1) : std::string();
     int32_t v1 = value(1), v2 = value(2), v3 = value(3);
     if (countRight && !CheckFault()) return;
-    if (CSaveData* save = SaveData()) {
-        save->thumbnailMode = mode;
-        if (text)
-            StoreText(save->thumbnailName, name);
-        else if (expected == 4)
-            save->thumbnailParam = static_cast<int32_t>(Colour(v1, v2, v3));
-        else
-            save->thumbnailParam = v1;
-    }
+    save_->thumbnailMode = mode;
+    if (text)
+        StoreText(save_->thumbnailName, name);
+    else if (expected == 4)
+        save_->thumbnailParam = static_cast<int32_t>(Colour(v1, v2, v3));
+    else
+        save_->thumbnailParam = v1;
     if (countRight)
         Advance();
     else

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/CMainWindow.h"
 #include "app/DebugHook.h"
+#include "app/GameServices.h"
 #include "common/ExecLog.h"
 #include "save/CSaveData.h"
 #include "scenario/CSnrBuffer.h"
@@ -16,23 +16,21 @@ CDIBSnrScreen::~CDIBSnrScreen() = default;
 
 bool CDIBSnrScreen::Initialize(const SnrStartRecord& start) {
     AddExecLog("CDIBSnrScreen::Initialize");
-    CMainWindow* main = GetMainWindow();
-    if (!main) return false;
+    GameServices& services = Services();
     if (!CDIBSnrBaseScreen::Initialize(start)) {
-        main->ErrorETC("CDIBSnrScreen", "CDIBSnrBaseScreen::Initialize()");
+        services.ErrorETC("CDIBSnrScreen", "CDIBSnrBaseScreen::Initialize()");
         return false;
     }
-    if (main->GetSaveData()) main->GetSaveData()->currentCharacter = 0;
+    save_->currentCharacter = 0;
     if (start.loadFlag) return false; // saved games start through the message window's screen
     const std::string name(start.FileName());
     if (!buffer_->Read(name)) {
-        main->ErrorRead("CDIBSnrBaseScreen", name.c_str());
+        services.ErrorRead("CDIBSnrBaseScreen", name.c_str());
         return false;
     }
-    if (main->GetSaveData()) main->GetSaveData()->SetSnrFileName(name);
-    if (DebugHook* hook = main->GetDebugHook(); hook && hook->IsLoaded())
-        hook->OnSnrFileChange(name.c_str());
-    main->ResetLossTime();
+    save_->SetSnrFileName(name);
+    if (DebugHook* hook = services.GetLoadedDebugHook()) hook->OnSnrFileChange(name.c_str());
+    services.ResetLossTime();
     return true;
 }
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "app/CInput.h"
-#include "app/CMainWindow.h"
 #include "app/CScreenBuffer.h"
+#include "app/GameServices.h"
 #include "audio/CBGMBuffer.h"
 #include "common/ExecLog.h"
 #include "files/CFileJoin.h"
@@ -25,25 +25,25 @@ CRootFlow::~CRootFlow() {
 bool CRootFlow::Initialize() {
     AddExecLog("CRootFlow::Initialize");
     Release();
-    CMainWindow* main = GetMainWindow();
+    GameServices& services = Services();
     {
         CSnrBuffer start;
         start.Initialize();
         if (!start.Read("START")) {
-            if (main) main->ErrorMsg("データを読み込めませんでした。");
+            services.ErrorMsg("データを読み込めませんでした。");
             return false;
         }
     }
     backImage_ = std::make_unique<CDIBImage>();
     if (!backImage_->Create(800, 600)) {
-        if (main) main->ErrorMemory("CRootFlow", "mpBackImage");
+        services.ErrorMemory("CRootFlow", "mpBackImage");
         return false;
     }
     overlap_ = std::make_unique<CDIBOverlap>();
     for (auto& image : ovImage_) {
         image = std::make_unique<CDIBImage>();
         if (!image->Create(800, 600)) {
-            if (main) main->ErrorMemory("CRootFlow", "mpOVImage");
+            services.ErrorMemory("CRootFlow", "mpOVImage");
             return false;
         }
     }
@@ -129,15 +129,14 @@ void CRootFlow::StartTransition(const CallEffectParam& first, const CallEffectPa
         musicElapsed_ = 0;
         musicHurry_ = false;
         musicState_ = kMusicWait;
-        CMainWindow* main = GetMainWindow();
-        if ((music_.flags & ScreenBGMParam::kPlay) && main && main->GetBGMBuffer())
-            main->GetBGMBuffer()->Cache(music_.name);
+        CBGMBuffer* bgm = Services().GetBGMBuffer();
+        if ((music_.flags & ScreenBGMParam::kPlay) && bgm) bgm->Cache(music_.name);
     }
 }
 
 void CRootFlow::Move() {
     AddExecLog("CRootFlow::Move");
-    CMainWindow* main = GetMainWindow();
+    GameServices& services = Services();
     bool transitionRunning = overlap_ && overlap_->IsActive();
     if (!transitionRunning && !musicRunning_) {
         if (current_) {
@@ -148,7 +147,7 @@ void CRootFlow::Move() {
         return;
     }
     bool ready = true;
-    CBGMBuffer* bgm = main ? main->GetBGMBuffer() : nullptr;
+    CBGMBuffer* bgm = services.GetBGMBuffer();
     if (musicRunning_) {
         if (musicHurry_) {
             if (bgm) bgm->FinishFade();
@@ -156,13 +155,15 @@ void CRootFlow::Move() {
         }
         ready = StepMusic();
     }
-    bool skip = main && main->GetInput() && main->GetInput()->CheckKeyTbl(keytable::kSkip);
-    bool noEffects = main && main->GetSaveData() && main->GetSaveData()->configEx.noneEffect;
+    const CInput* input = services.GetInput();
+    const CSaveData* save = services.GetSaveData();
+    bool skip = input && input->CheckKeyTbl(keytable::kSkip);
+    bool noEffects = save && save->configEx.noneEffect;
     if (skip || noEffects) {
         overlap_->SetFinishNow();
         musicHurry_ = true;
     }
-    overlap_->Move(GetFrameTime(), GetFrameSpeed());
+    overlap_->Move(services.GetFrameTime(), services.GetFrameSpeed());
     if (!overlap_->IsActive()) {
         if (secondPhasePending_ && ready) {
             ovImage_[0]->FillFull(middleColour_);
@@ -178,7 +179,7 @@ void CRootFlow::Move() {
             CompleteChange();
         }
     }
-    if (main && main->GetScreenBuffer()) main->GetScreenBuffer()->InvalidateAll();
+    if (CScreenBuffer* screen = services.GetScreenBuffer()) screen->InvalidateAll();
 }
 
 void CRootFlow::CompleteChange() {
@@ -192,19 +193,18 @@ void CRootFlow::CompleteChange() {
         next_->OnChangeScreen2nd();
         current_ = std::move(next_);
         current_->ResetForcusInAll();
-    } else if (CMainWindow* main = GetMainWindow()) {
-        main->PostCloseRequest(); // nothing to show: the game ends
+    } else {
+        Services().PostCloseRequest(); // nothing to show: the game ends
     }
 }
 
 bool CRootFlow::StepMusic() {
     AddExecLog("CRootFlow::StepMusic");
-    CMainWindow* main = GetMainWindow();
-    CBGMBuffer* bgm = main ? main->GetBGMBuffer() : nullptr;
+    CBGMBuffer* bgm = Services().GetBGMBuffer();
     switch (musicState_) {
     case kMusicWait:
         if (musicElapsed_ < music_.waitMs) {
-            musicElapsed_ = std::min(musicElapsed_ + GetFrameTime(), music_.waitMs);
+            musicElapsed_ = std::min(musicElapsed_ + Services().GetFrameTime(), music_.waitMs);
         } else {
             musicState_ = kMusicStop;
         }
