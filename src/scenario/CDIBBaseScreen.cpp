@@ -94,7 +94,7 @@ void CDIBBaseScreen::CopyImage(CDIBImage& target) {
     if (!backImage_) return;
     backImage_->Copy(&target, 0, 0, 0, 0, backImage_->GetWidth(), backImage_->GetHeight());
     for (CDIBBaseCtrl* c = controls_; c; c = c->GetNext())
-        if (c->IsShow()) c->Draw(target, true);
+        if (c->IsShow()) c->Blt(target); // a capture: the draw image still needs them
 }
 
 } // namespace qw

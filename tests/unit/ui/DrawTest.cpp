@@ -217,5 +217,18 @@ TEST_F(ControlDraw, AScreenRedrawsOnlyInsideTheChangedArea) {
     screen.Release();
 }
 
+TEST_F(ControlDraw, ACaptureForATransitionLeavesTheFirstDrawingToTheScreen) {
+    GlassScreen screen;
+    ASSERT_TRUE(screen.Initialize());
+    CtrlParam p = Param(1, 100, 200);
+    ASSERT_NE(screen.MakeControl(kCtrlButton, &p), nullptr);
+    screen.CopyImage(target_); // what the screen flow captures before the screen runs
+    EXPECT_EQ(At(105, 205), CellColour(0));
+    screen.Move();
+    screen.Update();
+    EXPECT_EQ(screen.GetDrawImage()->Row(205)[105], CellColour(0));
+    screen.Release();
+}
+
 } // namespace
 } // namespace qw::test
