@@ -84,7 +84,7 @@ std::optional<size_t> CDIBButtonCtrl::Load(ByteSpan record) {
     std::optional<SavedCommon> common = ParseCommon(record);
     if (!common) return std::nullopt;
     const uint8_t* p = record.data() + kSavedCommonSize;
-    std::array<int32_t, kCtrlStates> cells;
+    std::array<int32_t, kCtrlStates> cells{};
     for (int32_t& cell : cells) {
         cell = LoadLEUnchecked<int32_t>(p);
         p += 4;

@@ -184,7 +184,7 @@ std::optional<size_t> CDIBScrollCtrl::Load(ByteSpan record) {
         p += 4;
         return v;
     };
-    std::array<int32_t, kCtrlStates * 2> cells;
+    std::array<int32_t, kCtrlStates * 2> cells{};
     for (int32_t& cell : cells)
         cell = next();
     const int32_t state = next();

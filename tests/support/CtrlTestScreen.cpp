@@ -58,7 +58,7 @@ bool CtrlTestScreen::ReadControls() {
     std::map<int32_t, std::vector<CtrlJumpRow>> rows;
     for (int32_t n = 0;; ++n) {
         int32_t id = 0;
-        CtrlJumpRow row;
+        CtrlJumpRow row{};
         reader.SeekBegin(0);
         if (!reader.GetSetupParam(kRowRecord, n, "NNNNNN", &id, &row[0], &row[1], &row[2], &row[3],
                                   &row[4]))

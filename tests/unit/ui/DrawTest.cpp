@@ -175,9 +175,19 @@ TEST_F(ControlDraw, CaptionsAreDrawnIntoTheirOwnStateAndErasedAgain) {
     b->ResCaption();
     EXPECT_EQ(drawnAt(true, 104, 205), Blended(CellColour(1)));
 
-    const CSpriteCache::Entry* entry = cache->GetDataID(caption);
-    b->Release(); // gives the caption back too
-    EXPECT_EQ(entry->count, 0);
+    b->Release(); // gives the caption back too, and the cache lets it go
+    EXPECT_EQ(cache->GetDataID(caption), nullptr);
+}
+
+TEST_F(ControlDraw, CaptionsMadeAgainAndAgainDoNotFillTheCache) {
+    // Screens make their captioned buttons on every visit: far more captions than the cache's
+    // 256 entries over a session.
+    CDIBButtonCtrl* b = MakeButton(1);
+    for (int i = 0; i < 600; ++i)
+        ASSERT_TRUE(b->InitCaption()) << i;
+    CDIBButtonCtrl* other = MakeButton(2);
+    EXPECT_NE(other->GetParts(), nullptr);
+    EXPECT_NE(main_->GetSpriteCache()->Read("SLIDER.MGD"), nullptr);
 }
 
 // A screen that redraws a changed control must not blend the controls around it over
@@ -215,6 +225,24 @@ TEST_F(ControlDraw, AScreenRedrawsOnlyInsideTheChangedArea) {
     const std::vector<uint32_t> second(drawn->GetPixels(), drawn->GetPixels() + 800 * 600);
     EXPECT_EQ(first, second);
     screen.Release();
+}
+
+TEST_F(ControlDraw, SetPartsSwapsThePictureOrKeepsTheOldOne) {
+    CtrlParam p = Param(1);
+    p.button.cells = {5, 5, 5, 5, 5};
+    CDIBBaseCtrl* b = owner_.MakeControl(kCtrlButton, &p);
+    CSpriteCache* cache = main_->GetSpriteCache();
+    CDIBSprite* old = b->GetParts();
+    EXPECT_FALSE(b->SetParts("NOPE.MGD"));
+    EXPECT_EQ(b->GetParts(), old);
+    EXPECT_EQ(b->GetPartsName(), "PARTS.MGD");
+    ASSERT_TRUE(b->SetParts("SLIDER.MGD"));
+    EXPECT_EQ(cache->GetDataID(old)->count, 0); // the old picture given back
+    EXPECT_EQ(b->GetPartsName(), "SLIDER.MGD");
+    EXPECT_TRUE(b->IsUpdate());
+    b->UpdateRGN(nullptr);
+    b->Draw(target_, true);
+    EXPECT_EQ(At(105, 215), CellColour(5)); // SLIDER.MGD's cell 5, a knob 9 × 20
 }
 
 TEST_F(ControlDraw, ACaptureForATransitionLeavesTheFirstDrawingToTheScreen) {
