@@ -5,10 +5,15 @@ RELEASE ?= build
 ASAN    ?= build-asan
 FUZZ    ?= build-fuzz
 GAME    ?= $(RELEASE)/demo/game
+# `make fuzz-long`: every fuzz target (or those whose name matches FUZZ_ONLY) for FUZZ_SECONDS
+# each, FUZZ_JOBS at a time, at low priority; the grown corpora stay in $(FUZZ)/fuzz/.
+FUZZ_SECONDS ?= 1800
+FUZZ_JOBS    ?= 1
+FUZZ_ONLY    ?= .
 # Until the game has its title screen, `make run` starts the demo's story directly.
 GAME_ARGS ?= --start-scenario START
 
-.PHONY: deps run run-ui build demo test unit fuzz bench format clean
+.PHONY: deps run run-ui build demo test unit fuzz fuzz-build fuzz-long bench format clean
 
 deps:
 	@./scripts/install-deps.sh
@@ -32,10 +37,15 @@ unit: deps
 	cmake --build $(ASAN) -j $(JOBS)
 	cd $(ASAN) && ctest --output-on-failure -j $(JOBS)
 
-fuzz: deps
+fuzz-build: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQW_FUZZ=ON
 	cmake --build $(FUZZ) -j $(JOBS)
+
+fuzz: fuzz-build
 	cd $(FUZZ) && ctest --output-on-failure -j $(JOBS)
+
+fuzz-long: fuzz-build
+	cd $(FUZZ) && QW_FUZZ_SECONDS=$(FUZZ_SECONDS) nice ctest -V -j $(FUZZ_JOBS) -R 'fuzz_.*($(FUZZ_ONLY)).*_smoke'
 
 test: unit fuzz
 

@@ -1,5 +1,6 @@
 #include "app/CursorFile.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace qw {
@@ -101,33 +102,42 @@ std::optional<platform::CursorImage> DecodeIconDirectory(ByteSpan file) {
     return DecodeIconBitmap(file.subspan(*offset, *size), hx, hy);
 }
 
+// One RIFF chunk: its four-letter id and its payload, cut to the bytes its parent holds.
+struct RiffChunk {
+    const uint8_t* id;
+    ByteSpan body;
+    bool whole; // the payload lies wholly inside the parent
+};
+
+// The chunk at `pos` inside `region`, and the position of the next one. Sizes are 32-bit and
+// positions 64-bit, so the step (at least 8 bytes) cannot wrap to 0 and the walk always ends.
+std::optional<RiffChunk> NextChunk(ByteSpan region, size_t& pos) {
+    auto size = LoadLE<uint32_t>(region, pos + 4);
+    if (!size) return std::nullopt;
+    size_t available = region.size() - (pos + 8);
+    bool whole = *size <= available;
+    RiffChunk chunk{region.data() + pos, region.subspan(pos + 8, whole ? *size : available), whole};
+    pos += 8 + static_cast<size_t>(*size) + (*size & 1u);
+    return chunk;
+}
+
 // The first "icon" chunk inside the "fram" list of an animated cursor.
 std::optional<ByteSpan> FirstAniFrame(ByteSpan file) {
     auto riffSize = LoadLE<uint32_t>(file, 4);
     if (!riffSize || std::memcmp(file.data(), "RIFF", 4) != 0 ||
         std::memcmp(file.data() + 8, "ACON", 4) != 0)
         return std::nullopt;
-    size_t end = std::min<size_t>(file.size(), static_cast<size_t>(*riffSize) + 8);
+    // A RIFF or list size larger than the file is tolerated: the chunks that are there are read.
+    ByteSpan riff = file.first(std::min<uint64_t>(file.size(), uint64_t{*riffSize} + 8));
     size_t pos = 12;
-    while (pos + 8 <= end) {
-        auto chunkSize = LoadLE<uint32_t>(file, pos + 4);
-        if (!chunkSize) return std::nullopt;
-        const uint8_t* id = file.data() + pos;
-        if (std::memcmp(id, "LIST", 4) == 0 && pos + 12 <= end &&
-            std::memcmp(id + 8, "fram", 4) == 0) {
-            size_t inner = pos + 12;
-            size_t listEnd = std::min<size_t>(end, pos + 8 + *chunkSize);
-            while (inner + 8 <= listEnd) {
-                auto iconSize = LoadLE<uint32_t>(file, inner + 4);
-                if (!iconSize) return std::nullopt;
-                if (std::memcmp(file.data() + inner, "icon", 4) == 0 &&
-                    FitsIn(listEnd, inner + 8, *iconSize))
-                    return file.subspan(inner + 8, *iconSize);
-                inner += 8 + *iconSize + (*iconSize & 1);
-            }
-            return std::nullopt;
-        }
-        pos += 8 + static_cast<size_t>(*chunkSize) + (*chunkSize & 1);
+    while (auto chunk = NextChunk(riff, pos)) {
+        if (std::memcmp(chunk->id, "LIST", 4) != 0 || chunk->body.size() < 4 ||
+            std::memcmp(chunk->body.data(), "fram", 4) != 0)
+            continue;
+        size_t inner = 4;
+        while (auto frame = NextChunk(chunk->body, inner))
+            if (frame->whole && std::memcmp(frame->id, "icon", 4) == 0) return frame->body;
+        return std::nullopt;
     }
     return std::nullopt;
 }

@@ -3,8 +3,9 @@
 #include "scenario/CDIBSnrBaseScreen.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
-#include <vector>
+#include <iterator>
 
 #include "app/CInput.h"
 #include "app/CMainWindow.h"
@@ -17,7 +18,6 @@
 #include "save/CSaveData.h"
 #include "scenario/CSnrBuffer.h"
 #include "scenario/ScenarioCommands.h"
-#include "scenario/SnrCommandArgs.h"
 
 namespace qw {
 
@@ -47,124 +47,37 @@ std::string_view SnrStartRecord::FileName() const {
     return std::string_view(fileName.data(), strnlen(fileName.data(), fileName.size()));
 }
 
-// The dispatch table: each handler under the name of its command. The ids come from the shared
-// command table, so the interpreter, the assembler and the disassembler agree on them.
-#define QW_SNR_HANDLER(NAME)                                                                       \
-    { #NAME, &CDIBSnrBaseScreen::MoveCmd##NAME }
+namespace {
+
+using Screen = CDIBSnrBaseScreen;
+
+// The dispatch table, entry for entry the shared command table: both come from the one list.
+constexpr Screen::CommandEntry kDispatch[] = {
+#define QW_DISPATCH_ENTRY(NAME, ID, PARAMS, BODY) {ID, #NAME, &Screen::MoveCmd##NAME},
+    QW_SCENARIO_COMMANDS(QW_DISPATCH_ENTRY)
+#undef QW_DISPATCH_ENTRY
+};
+static_assert(std::size(kDispatch) == std::size(kScenarioCommandTable));
+
+// Ids index a flat table of 65,536 bytes holding the entry's number plus one (0: none).
+constexpr std::array<uint8_t, 65536> kDispatchIndex = [] {
+    std::array<uint8_t, 65536> index{};
+    for (size_t i = 0; i < std::size(kDispatch); ++i) {
+        if (index[kDispatch[i].id] != 0) throw "two commands with one id";
+        index[kDispatch[i].id] = static_cast<uint8_t>(i + 1);
+    }
+    return index;
+}();
+
+} // namespace
 
 std::span<const CDIBSnrBaseScreen::CommandEntry> CDIBSnrBaseScreen::CommandTable() {
-    struct Named {
-        std::string_view name;
-        Handler handler;
-    };
-    static const Named kHandlers[] = {
-        QW_SNR_HANDLER(LPT),
-        QW_SNR_HANDLER(LS),
-        QW_SNR_HANDLER(JP),
-        QW_SNR_HANDLER(ONJP),
-        QW_SNR_HANDLER(MOV),
-        QW_SNR_HANDLER(IF),
-        QW_SNR_HANDLER(ATIMES),
-        QW_SNR_HANDLER(AWAIT),
-        QW_SNR_HANDLER(RANDOM),
-        QW_SNR_HANDLER(CMPSTR),
-        QW_SNR_HANDLER(IMREAD),
-        QW_SNR_HANDLER(IMFREE),
-        QW_SNR_HANDLER(LYIMAGE),
-        QW_SNR_HANDLER(LYPOS),
-        QW_SNR_HANDLER(LYSIZE),
-        QW_SNR_HANDLER(LYCOLOR),
-        QW_SNR_HANDLER(LYBLEND),
-        QW_SNR_HANDLER(LYANTI),
-        QW_SNR_HANDLER(LYACTION),
-        QW_SNR_HANDLER(LYCAMSTATE),
-        QW_SNR_HANDLER(OVERLAP),
-        QW_SNR_HANDLER(CAMMOVE),
-        QW_SNR_HANDLER(CURSOR),
-        QW_SNR_HANDLER(MOVIE),
-        QW_SNR_HANDLER(BGMLIST),
-        QW_SNR_HANDLER(BGMPLAY),
-        QW_SNR_HANDLER(BGMSTOP),
-        QW_SNR_HANDLER(BGMWAIT),
-        QW_SNR_HANDLER(VOICELIST),
-        QW_SNR_HANDLER(VOICEPLAY),
-        QW_SNR_HANDLER(VOICESTOP),
-        QW_SNR_HANDLER(VOICEWAIT),
-        QW_SNR_HANDLER(SEPLAY),
-        QW_SNR_HANDLER(SESTOP),
-        QW_SNR_HANDLER(SEWAIT),
-        QW_SNR_HANDLER(SEREAD),
-        QW_SNR_HANDLER(SEFREE),
-        QW_SNR_HANDLER(MSG),
-        QW_SNR_HANDLER(MWO),
-        QW_SNR_HANDLER(MWC),
-        QW_SNR_HANDLER(SELECT),
-        QW_SNR_HANDLER(CHKSCEXEC),
-        QW_SNR_HANDLER(SUBTITLE),
-        QW_SNR_HANDLER(SETCGFLAG),
-        QW_SNR_HANDLER(SETSCENEFLAG),
-        QW_SNR_HANDLER(SETMESSKIP),
-        QW_SNR_HANDLER(SELITEM),
-        QW_SNR_HANDLER(MESFTSIZE),
-        QW_SNR_HANDLER(MESFTCOLOR),
-        QW_SNR_HANDLER(MESFTBLOD),
-        QW_SNR_HANDLER(MESFTSHADOW),
-        QW_SNR_HANDLER(MESTXAREA),
-        QW_SNR_HANDLER(MESTXKINSOKU),
-        QW_SNR_HANDLER(MESTXDOWN),
-        QW_SNR_HANDLER(MESNAME),
-        QW_SNR_HANDLER(MESVPLAY),
-        QW_SNR_HANDLER(MESVSTOP),
-        QW_SNR_HANDLER(MESRUN),
-        QW_SNR_HANDLER(BLOGSAVEBEGIN),
-        QW_SNR_HANDLER(BLOGSAVEEND),
-        QW_SNR_HANDLER(SELMAKE),
-        QW_SNR_HANDLER(SELRUN),
-        QW_SNR_HANDLER(ACTMAKE),
-        QW_SNR_HANDLER(ACTFREE),
-        QW_SNR_HANDLER(ACTPLAY),
-        QW_SNR_HANDLER(ACTSTOP),
-        QW_SNR_HANDLER(SCREENACT),
-        QW_SNR_HANDLER(SAVESAM),
-        QW_SNR_HANDLER(FACE),
-        QW_SNR_HANDLER(MOVIEPAUSE),
-        QW_SNR_HANDLER(MOVIERATE),
-        QW_SNR_HANDLER(MOVIELOOP),
-        QW_SNR_HANDLER(END),
-    };
-    static const std::vector<CommandEntry> kTable = [] {
-        std::vector<CommandEntry> table;
-        for (const Named& h : kHandlers) {
-            // Every handler names a command of the shared table; a name missing there is a
-            // programming error that the interpreter's tests catch (the entry gets id 0, which
-            // no scenario command has).
-            const ScenarioCommand* command = FindScenarioCommand(h.name);
-            table.push_back({command ? command->id : uint16_t{0}, h.name, h.handler});
-        }
-        return table;
-    }();
-    return kTable;
+    return kDispatch;
 }
 
-#undef QW_SNR_HANDLER
-
 CDIBSnrBaseScreen::Handler CDIBSnrBaseScreen::FindHandler(uint16_t id) {
-    // Ids index a flat table of 65,536 bytes holding the handler's number plus one (0: none).
-    struct Lookup {
-        std::vector<uint8_t> index = std::vector<uint8_t>(65536, 0);
-        std::vector<Handler> handlers;
-    };
-    static const Lookup kLookup = [] {
-        Lookup lookup;
-        for (const CommandEntry& entry : CommandTable()) {
-            lookup.handlers.push_back(entry.handler);
-            if (entry.id != 0)
-                lookup.index[entry.id] = static_cast<uint8_t>(lookup.handlers.size());
-        }
-        return lookup;
-    }();
-    const uint8_t number = kLookup.index[id];
-    return number ? kLookup.handlers[number - 1u] : &CDIBSnrBaseScreen::MoveCmdUnknow;
+    const uint8_t number = kDispatchIndex[id];
+    return number ? kDispatch[number - 1u].handler : &CDIBSnrBaseScreen::MoveCmdUnknow;
 }
 
 CDIBSnrBaseScreen::CDIBSnrBaseScreen(CBaseGame* parent) : CDIBBaseScreen(parent) {}
@@ -259,7 +172,13 @@ void CDIBSnrBaseScreen::Move() {
             // error (or ends the game) leaves the flag clear and so ends the tick.
             continue_ = 0;
             buffer_->ClearFault();
-            (this->*FindHandler(buffer_->GetCmdID()))();
+            const uint8_t number = kDispatchIndex[buffer_->GetCmdID()];
+            if (number == 0) {
+                command_ = nullptr;
+                MoveCmdUnknow();
+            } else if (PrepareCommand(kScenarioCommandTable[number - 1u])) {
+                (this->*kDispatch[number - 1u].handler)();
+            }
             if (hook) hook->OnSnrCmdChange(static_cast<int>(buffer_->GetPos()));
             if (!continue_ || platform::NowMs() - start > kTickBudgetMs) break;
             if (headless && run >= kHeadlessCommandsPerTick) break;
@@ -290,52 +209,92 @@ bool CDIBSnrBaseScreen::GetDumpState(ScenarioStateForDump& out) const {
     return true;
 }
 
-// Handler helpers.
+// The parameter check and the handler helpers.
 
-bool CDIBSnrBaseScreen::CheckFault(const char* command, const SnrCommandArgs& args) {
+bool CDIBSnrBaseScreen::PrepareCommand(const ScenarioCommand& command) {
+    AddExecLog("CDIBSnrBaseScreen::PrepareCommand");
+    command_ = &command;
+    args_.Gather(*buffer_);
+    const ScenarioParams& params = command.params;
+    if (!params.Checks()) return true;
+    const char* name = command.ReportName();
+    if (args_.FaultParam() != 0) {
+        ErrorParam(name, args_.FaultParam());
+        return false;
+    }
+    const int count = args_.Count();
+    if (!params.AcceptsCount(count)) {
+        ErrorNumParam(name, count);
+        return false;
+    }
+    for (int i = 0; i < count; ++i) {
+        if (!params.CheckedAt(i, count)) continue;
+        const ParamClass wanted = params.ClassAt(i, count);
+        if (wanted == ParamClass::kEither) continue;
+        if (args_.IsString(i) != (wanted == ParamClass::kText)) {
+            ErrorTypeParam(name, i + 1);
+            return false;
+        }
+    }
+    for (int i = 0; i < count; ++i)
+        if (params.CheckedAt(i, count)) args_.Fetch(i);
+    if (args_.FaultParam() != 0) {
+        ErrorParam(name, args_.FaultParam());
+        return false;
+    }
+    return true;
+}
+
+const char* CDIBSnrBaseScreen::CommandName() const {
+    return command_ ? command_->ReportName() : "";
+}
+
+bool CDIBSnrBaseScreen::CheckFault() {
     AddExecLog("CDIBSnrBaseScreen::CheckFault");
-    if (args.FaultParam() == 0) return true;
-    ErrorParam(command, args.FaultParam());
+    if (args_.FaultParam() == 0) return true;
+    ErrorParam(CommandName(), args_.FaultParam());
     return false;
 }
 
-bool CDIBSnrBaseScreen::CheckCount(const char* command, const SnrCommandArgs& args, int count) {
-    AddExecLog("CDIBSnrBaseScreen::CheckCount");
-    if (args.Count() == count) return true;
-    ErrorNumParam(command, args.Count());
-    return false;
-}
-
-bool CDIBSnrBaseScreen::CheckValue(const char* command, const SnrCommandArgs& args, int index) {
+bool CDIBSnrBaseScreen::CheckValue(int i) {
     AddExecLog("CDIBSnrBaseScreen::CheckValue");
-    if (!args.IsString(index)) return true;
-    ErrorTypeParam(command, index + 1);
+    if (!args_.IsString(i)) return true;
+    TypeError(i);
     return false;
 }
 
-bool CDIBSnrBaseScreen::CheckString(const char* command, const SnrCommandArgs& args, int index) {
-    AddExecLog("CDIBSnrBaseScreen::CheckString");
-    if (args.IsString(index)) return true;
-    ErrorTypeParam(command, index + 1);
+bool CDIBSnrBaseScreen::CheckText(int i) {
+    AddExecLog("CDIBSnrBaseScreen::CheckText");
+    if (args_.IsString(i)) return true;
+    TypeError(i);
     return false;
 }
 
-std::optional<std::string> CDIBSnrBaseScreen::SingleTextParam(const char* command) {
-    AddExecLog("CDIBSnrBaseScreen::SingleTextParam");
-    SnrCommandArgs args(*buffer_);
-    if (!CheckFault(command, args) || !CheckCount(command, args, 1) ||
-        !CheckString(command, args, 0))
-        return std::nullopt;
-    std::string text = args.Text(0);
-    if (!CheckFault(command, args)) return std::nullopt;
-    return text;
-}
-
-bool CDIBSnrBaseScreen::CheckVariable(const char* command, int32_t number, int index) {
+bool CDIBSnrBaseScreen::CheckVariable(int32_t number, int i) {
     AddExecLog("CDIBSnrBaseScreen::CheckVariable");
     if (number >= 0 && number < kVariableCount) return true;
-    ErrorParam(command, index + 1);
+    ParamError(i);
     return false;
+}
+
+void CDIBSnrBaseScreen::CountError() {
+    AddExecLog("CDIBSnrBaseScreen::CountError");
+    ErrorNumParam(CommandName(), args_.Count());
+}
+
+void CDIBSnrBaseScreen::TypeError(int i) {
+    AddExecLog("CDIBSnrBaseScreen::TypeError");
+    ErrorTypeParam(CommandName(), i + 1);
+}
+
+void CDIBSnrBaseScreen::ParamError(int i) {
+    AddExecLog("CDIBSnrBaseScreen::ParamError");
+    ErrorParam(CommandName(), i + 1);
+}
+
+void CDIBSnrBaseScreen::ReadError(const char* file, bool end) {
+    AddExecLog("CDIBSnrBaseScreen::ReadError");
+    ErrorRead(CommandName(), file, end);
 }
 
 void CDIBSnrBaseScreen::SetVariable(int number, int32_t value) {
@@ -347,16 +306,24 @@ void CDIBSnrBaseScreen::SetVariable(int number, int32_t value) {
     if (DebugHook* hook = LoadedDebugHook()) hook->OnUpdateValue(number, value);
 }
 
-void CDIBSnrBaseScreen::Next(bool go) {
-    AddExecLog("CDIBSnrBaseScreen::Next");
+void CDIBSnrBaseScreen::Advance() {
+    AddExecLog("CDIBSnrBaseScreen::Advance");
     buffer_->NextCommand();
-    continue_ = go;
+    step_ = 0;
+    continue_ = 1;
 }
 
-bool CDIBSnrBaseScreen::Jump(const char* command, int32_t label, int index) {
+void CDIBSnrBaseScreen::AdvanceAndYield() {
+    AddExecLog("CDIBSnrBaseScreen::AdvanceAndYield");
+    buffer_->NextCommand();
+    step_ = 0;
+    continue_ = 0;
+}
+
+bool CDIBSnrBaseScreen::Jump(int32_t label, int i) {
     AddExecLog("CDIBSnrBaseScreen::Jump");
     if (buffer_->JumpToLabel(label)) return true;
-    ErrorParam(command, index + 1);
+    ParamError(i);
     return false;
 }
 

@@ -3,37 +3,40 @@
 // on every tick executes commands one after another until one has to wait or the tick's 29 ms
 // budget is spent.
 //
-// Each command has a virtual handler, MoveCmd + its name, found through one dispatch table of
-// (id, name, handler) built from the shared command table (ScenarioCommands.h). A handler reads
-// its parameters, does its work and then either
-//   - finishes: steps the reader to the next command (or jumps) and sets the continue flag, so
-//     the next command runs in the same tick; or
+// Each command has a virtual handler, MoveCmd + its name, declared and dispatched from the one
+// command list (ScenarioCommandList.h, where adding a command is explained). Before a handler
+// runs, its command's parameters are gathered and checked against the row (PrepareCommand): a
+// wrong count or class is reported with the command's name and the handler does not run. A
+// handler then does its work and either
+//   - finishes: steps the reader to the next command (Advance) or jumps (Continue), so the next
+//     command runs in the same tick, or finishes and ends the tick (AdvanceAndYield); or
 //   - waits: leaves the reader where it is and the continue flag clear, so the tick ends and the
-//     same command runs again on the next tick.
+//     same command runs again on the next tick (the step counter says how far it got).
 // Errors in a command show a message box and end the game without asking (the Error...
 // operations); the handler then returns at once and the tick ends.
 //
 // The handlers live in files by command family: control flow (CDIBSnrBaseScreenControl.cpp),
-// variables and save-data state (CDIBSnrBaseScreenVariables.cpp), and the commands whose
-// families have not been built yet (CDIBSnrBaseScreenPending.cpp). The loop and the table are in
+// variables and save-data state (CDIBSnrBaseScreenVariables.cpp), and the generated stand-ins
+// (CDIBSnrBaseScreenPending.cpp). The loop, the dispatch table and the parameter check are in
 // CDIBSnrBaseScreen.cpp, the error operations in CDIBSnrBaseScreenErrors.cpp.
 
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "common/Bytes.h"
 #include "scenario/CDIBBaseScreen.h"
+#include "scenario/ScenarioCommandList.h"
+#include "scenario/SnrCommandArgs.h"
 
 namespace qw {
 
 class CDIBSnrVVram;
 class CSnrBuffer;
-class SnrCommandArgs;
+struct ScenarioCommand;
 
 // What a scenario screen is started with (328 bytes): start from a saved game or from a
 // scenario file.
@@ -95,115 +98,90 @@ public:
     virtual void ErrorRead(const char* command, const char* file, bool end);
 
     virtual void MoveCmdUnknow();
-    virtual void MoveCmdEND();
 
-    // The command handlers, in slot order.
-    virtual void MoveCmdLPT();
-    virtual void MoveCmdLS();
-    virtual void MoveCmdJP();
-    virtual void MoveCmdONJP();
-    virtual void MoveCmdMOV();
-    virtual void MoveCmdIF();
-    virtual void MoveCmdATIMES();
-    virtual void MoveCmdAWAIT();
-    virtual void MoveCmdRANDOM();
-    virtual void MoveCmdCMPSTR();
-    virtual void MoveCmdIMREAD();
-    virtual void MoveCmdIMFREE();
-    virtual void MoveCmdLYIMAGE();
-    virtual void MoveCmdLYPOS();
-    virtual void MoveCmdLYSIZE();
-    virtual void MoveCmdLYCOLOR();
-    virtual void MoveCmdLYBLEND();
-    virtual void MoveCmdLYANTI();
-    virtual void MoveCmdLYACTION();
-    virtual void MoveCmdLYCAMSTATE();
-    virtual void MoveCmdOVERLAP();
-    virtual void MoveCmdCAMMOVE();
-    virtual void MoveCmdCURSOR();
-    virtual void MoveCmdMOVIE();
-    virtual void MoveCmdBGMLIST();
-    virtual void MoveCmdBGMPLAY();
-    virtual void MoveCmdBGMSTOP();
-    virtual void MoveCmdBGMWAIT();
-    virtual void MoveCmdVOICELIST();
-    virtual void MoveCmdVOICEPLAY();
-    virtual void MoveCmdVOICESTOP();
-    virtual void MoveCmdVOICEWAIT();
-    virtual void MoveCmdSEPLAY();
-    virtual void MoveCmdSESTOP();
-    virtual void MoveCmdSEWAIT();
-    virtual void MoveCmdSEREAD();
-    virtual void MoveCmdSEFREE();
-    virtual void MoveCmdMSG();
-    virtual void MoveCmdMWO();
-    virtual void MoveCmdMWC();
-    virtual void MoveCmdSELECT();
-    virtual void MoveCmdCHKSCEXEC();
-    virtual void MoveCmdSUBTITLE();
-    virtual void MoveCmdSETCGFLAG();
-    virtual void MoveCmdSETSCENEFLAG();
-    virtual void MoveCmdSETMESSKIP();
-    virtual void MoveCmdSELITEM();
-    virtual void MoveCmdMESFTSIZE();
-    virtual void MoveCmdMESFTCOLOR();
-    virtual void MoveCmdMESFTBLOD();
-    virtual void MoveCmdMESFTSHADOW();
-    virtual void MoveCmdMESTXAREA();
-    virtual void MoveCmdMESTXKINSOKU();
-    virtual void MoveCmdMESTXDOWN();
-    virtual void MoveCmdMESNAME();
-    virtual void MoveCmdMESVPLAY();
-    virtual void MoveCmdMESVSTOP();
-    virtual void MoveCmdMESRUN();
-    virtual void MoveCmdBLOGSAVEBEGIN();
-    virtual void MoveCmdBLOGSAVEEND();
-    virtual void MoveCmdSELMAKE();
-    virtual void MoveCmdSELRUN();
-    virtual void MoveCmdACTMAKE();
-    virtual void MoveCmdACTFREE();
-    virtual void MoveCmdACTPLAY();
-    virtual void MoveCmdACTSTOP();
-    virtual void MoveCmdSCREENACT();
-    virtual void MoveCmdSAVESAM();
-    virtual void MoveCmdFACE();
-    virtual void MoveCmdMOVIEPAUSE();
-    virtual void MoveCmdMOVIERATE();
-    virtual void MoveCmdMOVIELOOP();
+    // The command handlers, in slot order, then END (ScenarioCommandList.h).
+#define QW_DECLARE_HANDLER(NAME, ID, PARAMS, BODY) virtual void MoveCmd##NAME();
+    QW_SCENARIO_COMMANDS(QW_DECLARE_HANDLER)
+#undef QW_DECLARE_HANDLER
 
-    CSnrBuffer* GetSnrBuffer() const { return buffer_.get(); }
-    CDIBSnrVVram* GetVVram() const { return vvram_.get(); }
-    const SnrStartRecord& GetStartRecord() const { return start_; }
-    bool IsContinue() const { return continue_ != 0; }
-    void SetSkipFlag(bool skip) { skip_ = skip; }
+    CSnrBuffer* GetSnrBuffer() const {
+        return buffer_.get();
+    }
+    CDIBSnrVVram* GetVVram() const {
+        return vvram_.get();
+    }
+    const SnrStartRecord& GetStartRecord() const {
+        return start_;
+    }
+    bool IsContinue() const {
+        return continue_ != 0;
+    }
+    void SetSkipFlag(bool skip) {
+        skip_ = skip;
+    }
     // The wait state ATIMES arms and AWAIT polls: limit and elapsed milliseconds.
-    uint32_t GetWaitLimit() const { return waitLimit_; }
-    uint32_t GetWaitElapsed() const { return waitElapsed_; }
+    uint32_t GetWaitLimit() const {
+        return waitLimit_;
+    }
+    uint32_t GetWaitElapsed() const {
+        return waitElapsed_;
+    }
     void SetWaitState(uint32_t limit, uint32_t elapsed);
     bool GetLatch(int latch) const;
 
 protected:
-    // Handler helpers. Each reports its error (ending the game) and returns false when the check
-    // fails, so a handler goes on only while they hold.
-    bool CheckFault(const char* command, const SnrCommandArgs& args);
-    bool CheckCount(const char* command, const SnrCommandArgs& args, int count);
-    bool CheckValue(const char* command, const SnrCommandArgs& args, int index);
-    bool CheckString(const char* command, const SnrCommandArgs& args, int index);
-    // The text of a command that takes exactly one text parameter (SUBTITLE, SETCGFLAG, …);
-    // nullopt, with the error reported, otherwise.
-    std::optional<std::string> SingleTextParam(const char* command);
+    // Gathers the parameters of the command at the reader's position and checks them against
+    // `command`'s row: a fault in the parameter area, the count, then the class of each checked
+    // position in order; then reads the checked positions. The first failure is reported with
+    // the command's name and gives false. Screens that route a command of their own (SETCHARID)
+    // call it before its handler.
+    bool PrepareCommand(const ScenarioCommand& command);
+
+    // Handler helpers. Positions count from 0 here, like Value(i); the error texts count from 1.
+    //
+    // The running command's parameters. Those its row checks are already read.
+    int ParamCount() const {
+        return args_.Count();
+    }
+    bool IsText(int i) const {
+        return args_.IsString(i);
+    }
+    int32_t Value(int i) {
+        return args_.Value(i);
+    }
+    const std::string& Text(int i) {
+        return args_.Text(i);
+    }
+    // Checks for what the row leaves to the handler. Each reports its error with the command's
+    // name (ending the game) and returns false, so a handler goes on only while they hold.
+    bool CheckValue(int i);
+    bool CheckText(int i);
+    // A fault raised while reading a parameter: the parameter error for that parameter.
+    bool CheckFault();
     // A variable number that the command stores into; false (parameter error) outside 0–999.
-    bool CheckVariable(const char* command, int32_t number, int index);
+    bool CheckVariable(int32_t number, int i);
+    // The errors, named after the running command.
+    void CountError();
+    void TypeError(int i);
+    void ParamError(int i);
+    void ReadError(const char* file, bool end);
+    // The name the running command's errors show.
+    const char* CommandName() const;
+
+    // Finishing a command. Advance: step to the next command and let it run in this tick;
+    // AdvanceAndYield: step to it, and the tick ends. Both clear the step counter. Continue:
+    // run the command the reader is at now (after a jump or a new file) in this tick.
+    void Advance();
+    void AdvanceAndYield();
+    void Continue() {
+        continue_ = 1;
+    }
+    // Jumps to label `label` (from parameter `i`); a refused jump is a parameter error.
+    bool Jump(int32_t label, int i);
     // Stores a scenario variable and tells the debug hook.
     void SetVariable(int number, int32_t value);
-    // Finishes the command: steps to the next one; `go` lets the next one run in this tick.
-    void Next(bool go = true);
-    // Jumps to label `label` (from parameter `index`); a refused jump is a parameter error.
-    bool Jump(const char* command, int32_t label, int index);
     // Ends the game without asking (scenario errors and END).
     void EndGame();
-    // The step-over body of the commands whose families are not built yet.
-    void StepOver(bool go);
 
     SnrStartRecord start_;
     std::unique_ptr<CDIBSnrVVram> vvram_;
@@ -213,9 +191,14 @@ protected:
     uint32_t waitLimit_ = 0;
     uint32_t waitElapsed_ = 0;
     std::array<uint8_t, kLatchCount> latches_{};
+    // How far a waiting command has got (0: not started); Advance clears it.
+    int32_t step_ = 0;
 
 private:
     void LatchInputs();
+
+    SnrCommandArgs args_;                      // the running command's parameters
+    const ScenarioCommand* command_ = nullptr; // the running command's row (null: unknown id)
 };
 
 } // namespace qw

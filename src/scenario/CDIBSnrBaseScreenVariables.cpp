@@ -13,7 +13,6 @@
 #include "common/Text.h"
 #include "save/CSaveData.h"
 #include "scenario/CDIBSnrBaseScreen.h"
-#include "scenario/SnrCommandArgs.h"
 
 namespace qw {
 
@@ -52,28 +51,17 @@ uint32_t Colour(int32_t red, int32_t green, int32_t blue) {
 
 void CDIBSnrBaseScreen::MoveCmdMOV() {
     AddExecLog("CDIBSnrBaseScreen::MoveCmdMOV");
-    // MOV reports its errors as "MOVE".
-    SnrCommandArgs args(*buffer_);
-    if (!CheckFault("MOVE", args) || !CheckCount("MOVE", args, 2) || !CheckValue("MOVE", args, 0) ||
-        !CheckValue("MOVE", args, 1))
-        return;
-    int32_t number = args.Value(0);
-    int32_t value = args.Value(1);
-    if (!CheckFault("MOVE", args) || !CheckVariable("MOVE", number, 0)) return;
-    SetVariable(number, value);
-    Next();
+    if (!CheckVariable(Value(0), 0)) return;
+    SetVariable(Value(0), Value(1));
+    Advance();
 }
 
 void CDIBSnrBaseScreen::MoveCmdRANDOM() {
     AddExecLog("CDIBSnrBaseScreen::MoveCmdRANDOM");
-    SnrCommandArgs args(*buffer_);
-    if (!CheckFault("RANDOM", args) || !CheckCount("RANDOM", args, 3)) return;
-    for (int i = 0; i < 3; ++i)
-        if (!CheckValue("RANDOM", args, i)) return;
-    int32_t number = args.Value(0);
-    int32_t a = args.Value(1);
-    int32_t b = args.Value(2);
-    if (!CheckFault("RANDOM", args) || !CheckVariable("RANDOM", number, 0)) return;
+    const int32_t number = Value(0);
+    if (!CheckVariable(number, 0)) return;
+    const int32_t a = Value(1);
+    const int32_t b = Value(2);
     int32_t value = a;
     if (a != b) {
         // The span is taken in 64 bits, so the widest range (the whole int32) does not overflow.
@@ -83,66 +71,47 @@ void CDIBSnrBaseScreen::MoveCmdRANDOM() {
     }
     // RANDOM does not report to the debug hook.
     if (CSaveData* save = SaveData()) save->localVars[static_cast<size_t>(number)] = value;
-    Next();
+    Advance();
 }
 
 // CURSOR number, then a cursor file name (text) or a system cursor kind (value).
 void CDIBSnrBaseScreen::MoveCmdCURSOR() {
     AddExecLog("CDIBSnrBaseScreen::MoveCmdCURSOR");
-    SnrCommandArgs args(*buffer_);
-    if (!CheckFault("CURSOR", args) || !CheckCount("CURSOR", args, 2) ||
-        !CheckValue("CURSOR", args, 0))
-        return;
-    int32_t number = args.Value(0);
-    if (args.IsString(1)) {
-        std::string file = args.Text(1);
-        if (!CheckFault("CURSOR", args)) return;
-        if (CMainWindow* main = GetMainWindow()) main->SetCursorList(number, file);
-    } else {
-        int32_t kind = args.Value(1);
-        if (!CheckFault("CURSOR", args)) return;
-        if (CMainWindow* main = GetMainWindow()) main->SetCursorList(number, kind);
+    if (CMainWindow* main = GetMainWindow()) {
+        if (IsText(1))
+            main->SetCursorList(Value(0), Text(1));
+        else
+            main->SetCursorList(Value(0), Value(1));
     }
-    Next();
+    Advance();
 }
 
 void CDIBSnrBaseScreen::MoveCmdCHKSCEXEC() {
     AddExecLog("CDIBSnrBaseScreen::MoveCmdCHKSCEXEC");
-    SnrCommandArgs args(*buffer_);
-    if (!CheckFault("CHKSCEXEC", args) || !CheckCount("CHKSCEXEC", args, 1) ||
-        !CheckValue("CHKSCEXEC", args, 0))
-        return;
-    int32_t number = args.Value(0);
-    if (!CheckFault("CHKSCEXEC", args) || !CheckVariable("CHKSCEXEC", number, 0)) return;
+    if (!CheckVariable(Value(0), 0)) return;
     CSaveData* save = SaveData();
-    SetVariable(number, save && save->replay ? 1 : 0);
-    Next();
+    SetVariable(Value(0), save && save->replay ? 1 : 0);
+    Advance();
 }
 
 // The subtitle field holds 63 bytes and its terminator; a longer text is cut before the first
 // character that does not fit whole.
 void CDIBSnrBaseScreen::MoveCmdSUBTITLE() {
     AddExecLog("CDIBSnrBaseScreen::MoveCmdSUBTITLE");
-    auto text = SingleTextParam("SUBTITLE");
-    if (!text) return;
-    if (CSaveData* save = SaveData()) StoreText(save->subtitle, *text);
-    Next();
+    if (CSaveData* save = SaveData()) StoreText(save->subtitle, Text(0));
+    Advance();
 }
 
 void CDIBSnrBaseScreen::MoveCmdSETCGFLAG() {
     AddExecLog("CDIBSnrBaseScreen::MoveCmdSETCGFLAG");
-    auto text = SingleTextParam("SETCGFLAG");
-    if (!text) return;
-    if (CSaveData* save = SaveData()) save->SetCGFlag(std::string_view(*text).substr(0, 255));
-    Next();
+    if (CSaveData* save = SaveData()) save->SetCGFlag(std::string_view(Text(0)).substr(0, 255));
+    Advance();
 }
 
 void CDIBSnrBaseScreen::MoveCmdSETSCENEFLAG() {
     AddExecLog("CDIBSnrBaseScreen::MoveCmdSETSCENEFLAG");
-    auto text = SingleTextParam("SETSCENEFLAG");
-    if (!text) return;
-    if (CSaveData* save = SaveData()) save->SetSceneFlag(std::string_view(*text).substr(0, 255));
-    Next();
+    if (CSaveData* save = SaveData()) save->SetSceneFlag(std::string_view(Text(0)).substr(0, 255));
+    Advance();
 }
 
 // SAVESAM mode, … sets the thumbnail of the next saved game:
@@ -154,16 +123,8 @@ void CDIBSnrBaseScreen::MoveCmdSETSCENEFLAG() {
 // empty name; nothing is read past the command); the tick then ends.
 void CDIBSnrBaseScreen::MoveCmdSAVESAM() {
     AddExecLog("CDIBSnrBaseScreen::MoveCmdSAVESAM");
-    SnrCommandArgs args(*buffer_);
-    if (!CheckFault("SAVESAM", args)) return;
-    const int count = args.Count();
-    if (count < 1) {
-        ErrorNumParam("SAVESAM", count);
-        return;
-    }
-    if (!CheckValue("SAVESAM", args, 0)) return;
-    const int32_t mode = args.Value(0);
-    if (!CheckFault("SAVESAM", args)) return;
+    const int count = ParamCount();
+    const int32_t mode = Value(0);
     int expected = 0;
     bool text = false;
     switch (mode) {
@@ -180,19 +141,19 @@ void CDIBSnrBaseScreen::MoveCmdSAVESAM() {
         text = true;
         break;
     default:
-        Next();
+        Advance();
         return;
     }
     const bool countRight = count == expected;
-    if (!countRight) ErrorNumParam("SAVESAM", count);
+    if (!countRight) CountError();
     if (countRight) {
         for (int i = 1; i < expected; ++i)
-            if (!(text ? CheckString("SAVESAM", args, i) : CheckValue("SAVESAM", args, i))) return;
+            if (!(text ? CheckText(i) : CheckValue(i))) return;
     }
-    auto value = [&](int i) { return i < count && !args.IsString(i) ? args.Value(i) : 0; };
-    std::string name = text && count > 1 && args.IsString(1) ? args.Text(1) : std::string();
+    auto value = [&](int i) { return i < count && !IsText(i) ? Value(i) : 0; };
+    std::string name = text && count > 1 && IsText(1) ? Text(1) : std::string();
     int32_t v1 = value(1), v2 = value(2), v3 = value(3);
-    if (countRight && !CheckFault("SAVESAM", args)) return;
+    if (countRight && !CheckFault()) return;
     if (CSaveData* save = SaveData()) {
         save->thumbnailMode = mode;
         if (text)
@@ -202,7 +163,10 @@ void CDIBSnrBaseScreen::MoveCmdSAVESAM() {
         else
             save->thumbnailParam = v1;
     }
-    Next(countRight);
+    if (countRight)
+        Advance();
+    else
+        AdvanceAndYield();
 }
 
 } // namespace qw

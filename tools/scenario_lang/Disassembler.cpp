@@ -112,28 +112,19 @@ Param DecodeParam(ByteSpan area, size_t p, size_t& length) {
     return {Blob(bytes), std::nullopt};
 }
 
-// True for the parameters that the interpreter takes as label numbers.
-bool IsLabelParam(uint16_t id, size_t index, size_t count) {
-    switch (id) {
-    case 3:
-        return index == 0; // JP label
-    case 4:
-        return index >= 1; // ONJP selector, labels...
-    case 6:
-        return count >= 4 && index == count - 1; // IF ..., label
-    case 10:
-        return index == 2; // CMPSTR text, text, label
-    default:
-        return false;
-    }
+// True for the parameters that the interpreter takes as label numbers (L in the command's row).
+bool IsLabelParam(const ScenarioCommand* command, size_t index, size_t count) {
+    return command && command->params.IsLabelAt(static_cast<int>(index), static_cast<int>(count));
 }
 
 std::string CommandLine(uint16_t id, ByteSpan area, uint32_t labelCount) {
     std::string line;
+    const ScenarioCommand* command =
+        id == snr::kDefinitionRecordId ? nullptr : FindScenarioCommand(id);
     if (id == snr::kDefinitionRecordId)
         line = "record";
-    else if (const ScenarioCommand* c = FindScenarioCommand(id))
-        line = std::string(c->name);
+    else if (command)
+        line = std::string(command->name);
     else
         line = std::string("#") + std::to_string(id);
     std::vector<Param> params;
@@ -146,7 +137,8 @@ std::string CommandLine(uint16_t id, ByteSpan area, uint32_t labelCount) {
         const Param& param = params[i];
         line += i ? ", " : " ";
         if (param.number && *param.number >= 0 &&
-            static_cast<uint32_t>(*param.number) < labelCount && IsLabelParam(id, i, params.size()))
+            static_cast<uint32_t>(*param.number) < labelCount &&
+            IsLabelParam(command, i, params.size()))
             line += LabelName(static_cast<uint32_t>(*param.number));
         else
             line += param.text;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/CursorFile.h"
+#include "unit/FuzzCorpus.h"
 
 namespace qw {
 namespace {
@@ -76,6 +77,34 @@ TEST(CursorFile, DecodesBitmapsWithMasksHotSpotsAndAnimatedFirstFrames) {
     cut.resize(cut.size() - 20);
     EXPECT_FALSE(DecodeCursorFile(cut));
     EXPECT_FALSE(DecodeCursorFile(Bytes{'B', 'M', 0, 0}));
+}
+
+// Chunk sizes near 2^32 once made the step over a chunk wrap to 0 (a decoder that never
+// returned). Every walk must end, and a frame that does not fit is not decoded.
+TEST(CursorFile, AnimatedCursorChunkWalkAlwaysEnds) {
+    EXPECT_FALSE(DecodeCursorFile(test::ReadCorpusPayload("app_inputs", "ani-chunk-size-wraps")));
+
+    auto ani = [](uint32_t outerSize, uint32_t innerSize, size_t tail) {
+        ByteWriter w;
+        w.PutBytes(std::string_view("RIFF"));
+        w.Put<uint32_t>(0xFFFFFFFFu);
+        w.PutBytes(std::string_view("ACON"));
+        w.PutBytes(std::string_view("LIST"));
+        w.Put<uint32_t>(outerSize);
+        w.PutBytes(std::string_view("fram"));
+        w.PutBytes(std::string_view("icon"));
+        w.Put<uint32_t>(innerSize);
+        w.PutZeros(tail);
+        return w.Take();
+    };
+    struct Case {
+        uint32_t outer, inner;
+    };
+    for (Case c : {Case{0xFFFFFFF8u, 0xFFFFFFF8u}, Case{0xFFFFFFF7u, 0xFFFFFFF7u},
+                   Case{0xFFFFFFFFu, 0xFFFFFFFFu}, Case{0xFFFFFFF8u, 8}, Case{20, 0xFFFFFFF8u},
+                   Case{0, 0}}) {
+        EXPECT_FALSE(DecodeCursorFile(ani(c.outer, c.inner, 16))) << c.outer << " " << c.inner;
+    }
 }
 
 } // namespace
