@@ -13,7 +13,7 @@ FUZZ_ONLY    ?= .
 # Until the game has its title screen, `make run` starts the demo's story directly.
 GAME_ARGS ?= --start-scenario START
 
-.PHONY: deps run build demo test unit fuzz fuzz-build fuzz-long bench format clean
+.PHONY: deps run run-ui build demo test unit fuzz fuzz-build fuzz-long bench format clean
 
 deps:
 	@./scripts/install-deps.sh
@@ -27,6 +27,10 @@ demo: build
 
 run: demo
 	$(RELEASE)/src/quillwork $(GAME) $(GAME_ARGS)
+
+# The demo game opened on the control test screen, to try the controls by hand.
+run-ui: demo
+	$(RELEASE)/tests/quillwork-ui-test $(GAME)
 
 unit: deps
 	cmake -S . -B $(ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQW_SANITIZE=ON -DQW_BENCH=OFF

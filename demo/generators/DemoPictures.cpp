@@ -4,15 +4,30 @@
 //   png/BG_NIGHT.png  800 × 600  night sky with stars and a moon
 //   png/QUILL.png     160 × 320  a quill with soft edges (alpha)
 //   data/QUILL.CUR    32 × 32    a quill-shaped mouse cursor (hot spot at the nib)
+// and the parts sheets of the controls, each with its element list (elements/NAME.txt, one
+// "x,y,w,h" line per cell, for qwmgd --elements):
+//   png/UIBUTTON.png 160 × 200  a button in five looks (normal, focused, pressed, disabled,
+//                                focused while disabled), stacked, with a plain middle for a
+//                                caption
+//   png/UIROUND.png  320 × 64   a round button in the five looks, side by side
+//   png/UICHECK.png  320 × 32   a check box: the five looks unchecked, then checked
+//   png/UISLIDER.png 300 × 112  a slider track in the five looks (300 × 16, stacked) and its
+//                                knob in the five looks (20 × 32, side by side) below
+//   png/UIICON.png   24 × 24    a small quill mark for captions and pictures
+//   data/UIHIT.BMP   800 × 600  the hit map of the control test screen: region 1 is the round
+//                                button's disc at (600, 80)
 // The build turns the PNG files into ".MGD" pictures with qwmgd.
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "app/HitMap.h"
 #include "common/Bytes.h"
 #include "common/Random.h"
 #include "graphics/PngCodec.h"
@@ -178,6 +193,149 @@ Picture Slanted(const Picture& quill, int side) {
     return p;
 }
 
+// --- control parts ------------------------------------------------------------------------
+
+// The five looks of a control: fill and border colours, and how far the face is pushed in.
+struct Look {
+    double r, g, b;    // face
+    double br, bg, bb; // border
+    double light;      // top-to-bottom shading of the face
+    int pushed;        // pixels the face moves down when pressed
+};
+const Look kLooks[5] = {
+    {0.20, 0.30, 0.55, 0.55, 0.65, 0.85, 0.25, 0}, // normal
+    {0.28, 0.42, 0.72, 1.00, 0.85, 0.40, 0.35, 0}, // focused: a gold rim
+    {0.14, 0.22, 0.42, 1.00, 0.85, 0.40, 0.10, 2}, // pressed
+    {0.32, 0.32, 0.34, 0.45, 0.45, 0.47, 0.10, 0}, // disabled
+    {0.36, 0.36, 0.38, 0.80, 0.72, 0.45, 0.10, 0}, // focused while disabled
+};
+
+// A rounded rectangle of `look` into (x0, y0, w, h) of `p`, with soft edges.
+void DrawPanel(Picture& p, int x0, int y0, int w, int h, const Look& look, double radius) {
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            // Distance outside the rounded rectangle (negative inside).
+            double qx = std::max(std::fabs(x + 0.5 - w / 2.0) - (w / 2.0 - radius), 0.0);
+            double qy = std::max(std::fabs(y + 0.5 - h / 2.0) - (h / 2.0 - radius), 0.0);
+            double d = std::hypot(qx, qy) - radius;
+            double a = Smooth(0.5, -0.5, d);
+            if (a <= 0) continue;
+            double rim = Smooth(-3.5, -2.5, d);
+            double shade = 1.0 + look.light * (0.5 - (y - look.pushed) / static_cast<double>(h));
+            double r = Mix(look.r * shade, look.br, rim), g = Mix(look.g * shade, look.bg, rim),
+                   b = Mix(look.b * shade, look.bb, rim);
+            p.At(x0 + x, y0 + y) = Rgba(r, g, b, a);
+        }
+    }
+}
+
+void DrawDisc(Picture& p, int x0, int y0, int side, const Look& look) {
+    for (int y = 0; y < side; ++y) {
+        for (int x = 0; x < side; ++x) {
+            double d = std::hypot(x + 0.5 - side / 2.0, y + 0.5 - side / 2.0) - (side / 2.0 - 1);
+            double a = Smooth(0.5, -0.5, d);
+            if (a <= 0) continue;
+            double rim = Smooth(-4.0, -3.0, d);
+            double shade = 1.0 + look.light * (0.5 - (y - look.pushed) / static_cast<double>(side));
+            p.At(x0 + x, y0 + y) =
+                Rgba(Mix(look.r * shade, look.br, rim), Mix(look.g * shade, look.bg, rim),
+                     Mix(look.b * shade, look.bb, rim), a);
+        }
+    }
+}
+
+struct Sheet {
+    Picture picture;
+    std::string elements; // "x,y,w,h" lines
+    void Cell(int x, int y, int w, int h) {
+        elements += std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(w) + "," +
+                    std::to_string(h) + "\n";
+    }
+};
+
+Sheet ButtonSheet() {
+    Sheet s{Picture(160, 200), ""};
+    for (int i = 0; i < 5; ++i) {
+        DrawPanel(s.picture, 0, i * 40, 160, 40, kLooks[i], 8);
+        s.Cell(0, i * 40, 160, 40);
+    }
+    return s;
+}
+
+Sheet RoundSheet() {
+    Sheet s{Picture(320, 64), ""};
+    for (int i = 0; i < 5; ++i) {
+        DrawDisc(s.picture, i * 64, 0, 64, kLooks[i]);
+        s.Cell(i * 64, 0, 64, 64);
+    }
+    return s;
+}
+
+Sheet CheckSheet() {
+    Sheet s{Picture(320, 32), ""};
+    for (int i = 0; i < 10; ++i) {
+        DrawPanel(s.picture, i * 32 + 2, 2, 28, 28, kLooks[i % 5], 5);
+        if (i >= 5) { // the tick: two strokes
+            const Look& look = kLooks[i % 5];
+            for (int y = 0; y < 28; ++y) {
+                for (int x = 0; x < 28; ++x) {
+                    auto seg = [](double px, double py, double ax, double ay, double bx,
+                                  double by) {
+                        double vx = bx - ax, vy = by - ay;
+                        double t = std::clamp(
+                            ((px - ax) * vx + (py - ay) * vy) / (vx * vx + vy * vy), 0.0, 1.0);
+                        return std::hypot(px - ax - t * vx, py - ay - t * vy);
+                    };
+                    double d = std::min(seg(x + 0.5, y + 0.5, 7, 14, 12, 20),
+                                        seg(x + 0.5, y + 0.5, 12, 20, 22, 8));
+                    double a = Smooth(2.6, 1.6, d);
+                    if (a <= 0) continue;
+                    uint32_t& px = s.picture.At(i * 32 + 2 + x, 2 + y + look.pushed / 2);
+                    double r = ((px >> 16) & 0xFF) / 255.0, g = ((px >> 8) & 0xFF) / 255.0,
+                           b = (px & 0xFF) / 255.0;
+                    double bright = i == 8 || i == 9 ? 0.75 : 1.0;
+                    px = Rgba(Mix(r, bright, a), Mix(g, bright * 0.95, a), Mix(b, bright * 0.8, a),
+                              std::max((px >> 24) / 255.0, a));
+                }
+            }
+        }
+        s.Cell(i * 32, 0, 32, 32);
+    }
+    return s;
+}
+
+Sheet SliderSheet() {
+    Sheet s{Picture(300, 112), ""};
+    for (int i = 0; i < 5; ++i) {
+        Look groove = kLooks[i];
+        groove.r *= 0.6, groove.g *= 0.6, groove.b *= 0.6;
+        DrawPanel(s.picture, 0, i * 16 + 4, 300, 8, groove, 4);
+        s.Cell(0, i * 16, 300, 16);
+    }
+    for (int i = 0; i < 5; ++i) {
+        DrawPanel(s.picture, i * 20, 80, 20, 32, kLooks[i], 5);
+        s.Cell(i * 20, 80, 20, 32);
+    }
+    return s;
+}
+
+Picture Icon(const Picture& quill) {
+    Picture p = Slanted(quill, 24);
+    for (uint32_t& px : p.pixels)
+        if (px >> 24) px = (px & 0xFF000000u) | 0x00F8F0E0u; // a light mark for dark buttons
+    return p;
+}
+
+// Region 1: the round button's disc on the test screen.
+Bytes HitMap() {
+    std::vector<uint8_t> map(800 * 600, 0);
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x)
+            if (std::hypot(x + 0.5 - 632.0, y + 0.5 - 112.0) < 31.0)
+                map[static_cast<size_t>(y) * 800 + static_cast<size_t>(x)] = 1;
+    return qw::EncodeHitMap(map);
+}
+
 bool WritePng(const std::string& path, const Picture& p, bool alpha) {
     Bytes png = qw::EncodePng(p.pixels.data(), p.width, p.height, alpha, 9);
     return !png.empty() && qw::platform::WriteFileAtomic(path, png);
@@ -193,11 +351,25 @@ int main(int argc, char** argv) {
     const std::string out = argv[1];
     std::filesystem::create_directories(out + "/png");
     std::filesystem::create_directories(out + "/data");
+    std::filesystem::create_directories(out + "/elements");
     Picture quill = Quill(160, 320);
     bool ok = WritePng(out + "/png/BG_DAWN.png", Dawn(), false) &&
               WritePng(out + "/png/BG_NIGHT.png", Night(), false) &&
               WritePng(out + "/png/QUILL.png", quill, true) &&
               qw::platform::WriteFileAtomic(out + "/data/QUILL.CUR", Cursor(Slanted(quill, 32)));
+    const std::pair<const char*, Sheet> sheets[] = {{"UIBUTTON", ButtonSheet()},
+                                                    {"UIROUND", RoundSheet()},
+                                                    {"UICHECK", CheckSheet()},
+                                                    {"UISLIDER", SliderSheet()}};
+    for (const auto& [name, sheet] : sheets) {
+        const std::string& list = sheet.elements;
+        ok = ok && WritePng(out + "/png/" + name + ".png", sheet.picture, true) &&
+             qw::platform::WriteFileAtomic(
+                 out + "/elements/" + name + ".txt",
+                 std::span(reinterpret_cast<const uint8_t*>(list.data()), list.size()));
+    }
+    ok = ok && WritePng(out + "/png/UIICON.png", Icon(quill), true) &&
+         qw::platform::WriteFileAtomic(out + "/data/UIHIT.BMP", HitMap());
     if (!ok) {
         std::fprintf(stderr, "demo_pictures: cannot write into %s\n", out.c_str());
         return 1;

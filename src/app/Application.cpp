@@ -63,7 +63,8 @@ void SetInstallDir(const std::string& directory) {
     std::snprintf(g_logDirectory, sizeof g_logDirectory, "%s", g_installDir.c_str());
 }
 
-bool InitApplication(const LaunchOptions& options, const WindowFactory& makeWindow) {
+bool InitApplication(const LaunchOptions& options, const WindowFactory& makeWindow,
+                     const MainWindowSetup& setup) {
     AddExecLog("InitApplication");
     SetInstallDir(options.gameDir);
     SeedRandom(options.seed ? *options.seed : platform::LocalTimeSeed());
@@ -100,6 +101,7 @@ bool InitApplication(const LaunchOptions& options, const WindowFactory& makeWind
         if (!g_options.dumpState.empty() && !WriteStateDump(*main, g_options.dumpState))
             std::fprintf(stderr, "quillwork: cannot write %s\n", g_options.dumpState.c_str());
     });
+    if (setup) setup(*main);
     return g_main->Create();
 }
 
@@ -112,7 +114,8 @@ void ReleaseApplication() {
     g_virtualClock.reset();
 }
 
-int RunApplication(const LaunchOptions& options, const WindowFactory& makeWindow) {
+int RunApplication(const LaunchOptions& options, const WindowFactory& makeWindow,
+                   const MainWindowSetup& setup) {
     g_options = options;
     std::optional<platform::InputScript> script;
     if (!options.inputScript.empty()) {
@@ -131,7 +134,7 @@ int RunApplication(const LaunchOptions& options, const WindowFactory& makeWindow
     platform::InstanceLock lock(g_installDir);
     if (!lock.Acquire()) return 0; // another instance plays this game
 
-    if (!InitApplication(options, makeWindow)) {
+    if (!InitApplication(options, makeWindow, setup)) {
         ReleaseApplication();
         return 255;
     }

@@ -13,14 +13,21 @@
 namespace qw {
 
 class CFile;
+class CMainWindow;
 
 // Makes the window backend the options ask for (the program links the backends in).
 using WindowFactory = std::function<std::unique_ptr<platform::Window>(const LaunchOptions&)>;
 
-// Runs the game; returns the process exit status (0, or 255 after a failure).
-int RunApplication(const LaunchOptions& options, const WindowFactory& makeWindow);
+// Called with the main window before it starts (programs built around the engine, such as test
+// drivers, give it their first screen with SetStartScreenFactory).
+using MainWindowSetup = std::function<void(CMainWindow&)>;
 
-bool InitApplication(const LaunchOptions& options, const WindowFactory& makeWindow);
+// Runs the game; returns the process exit status (0, or 255 after a failure).
+int RunApplication(const LaunchOptions& options, const WindowFactory& makeWindow,
+                   const MainWindowSetup& setup = {});
+
+bool InitApplication(const LaunchOptions& options, const WindowFactory& makeWindow,
+                     const MainWindowSetup& setup = {});
 void ReleaseApplication();
 
 // The game directory, always ending with a separator, and "Novel.ini" in it.

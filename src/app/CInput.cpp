@@ -75,6 +75,7 @@ void CInput::Clear() {
     keys_ = {};
     previous_ = {};
     wheel_ = {};
+    mouseMoved_ = false;
 }
 
 void CInput::SetActive(bool active, uint32_t now) {
@@ -127,7 +128,8 @@ void CInput::Poll() {
     if (buttonsSwapped_) swapButtons();
 
     platform::Point p = window_->GetCursorPosition();
-    bool moved = p.x != mouseX_ || p.y != mouseY_;
+    const bool moved = p.x != mouseX_ || p.y != mouseY_;
+    mouseMoved_ = moved;
     mouseX_ = p.x;
     mouseY_ = p.y;
     if (mouseX_ < 0 || mouseX_ > 799 || mouseY_ < 0 || mouseY_ > 599) {

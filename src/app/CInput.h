@@ -104,6 +104,8 @@ public:
     int GetMouseY() const { return mouseY_; }
     const Wheel& GetWheel() const { return wheel_; }
     bool IsMouseActive() const { return mouseActivity_; }
+    // The pointer's position differs from the one of the previous poll.
+    bool IsMouseMoved() const { return mouseMoved_; }
     bool IsKeyboardUsed() const { return keyboardUsed_; }
     int GetInputMode() const { return inputMode_; }
     void SetInputMode(int mode) { inputMode_ = mode; }
@@ -130,6 +132,7 @@ private:
     Wheel wheel_{};
     Wheel pendingWheel_{};
     bool mouseActivity_ = false;
+    bool mouseMoved_ = false;
     bool keyboardUsed_ = false;
     std::array<int, 256> chars_{};
     int charWrite_ = 0;

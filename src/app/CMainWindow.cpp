@@ -176,6 +176,10 @@ void CMainWindow::AttachInput(std::unique_ptr<CInput> input) {
     input_ = std::move(input);
 }
 
+void CMainWindow::AttachSpriteCache(std::unique_ptr<CSpriteCache> cache) {
+    spriteCache_ = std::move(cache);
+}
+
 void CMainWindow::StartGame() {
     AddExecLog("CMainWindow::StartGame");
     rootFlow_ = std::make_unique<CRootFlow>();
@@ -227,7 +231,14 @@ void CMainWindow::ResetLossTime() {
 
 void CMainWindow::PlaySysSE(int index) {
     AddExecLog("CMainWindow::PlaySysSE");
-    (void)index; // no system sound slot is filled in this engine
+    if (index < 0 || index >= static_cast<int>(sysSECalls_.size())) return;
+    ++sysSECalls_[static_cast<size_t>(index)];
+    // No system sound slot is filled yet: the calls are only counted (the dumped state).
+}
+
+int CMainWindow::GetSysSECount(int index) const {
+    if (index < 0 || index >= static_cast<int>(sysSECalls_.size())) return 0;
+    return sysSECalls_[static_cast<size_t>(index)];
 }
 
 bool CMainWindow::SetDisplayMode(bool fullScreen) {

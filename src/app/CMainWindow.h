@@ -51,7 +51,9 @@ public:
     void EndGame();
     void PauseGame(bool pause);
     void ResetLossTime() override;
-    void PlaySysSE(int index);
+    // System sound 0 (cancel), 1 (decide) or 2 (cursor); each call is counted per index.
+    void PlaySysSE(int index) override;
+    int GetSysSECount(int index) const;
 
     // One pass of the pacing loop: runs a tick when 30 ms have passed.
     void OnIdle();
@@ -103,6 +105,7 @@ public:
     void AttachBGMBuffer(std::unique_ptr<CBGMBuffer> buffer);
     void AttachSaveData(std::unique_ptr<CSaveData> saveData);
     void AttachInput(std::unique_ptr<CInput> input);
+    void AttachSpriteCache(std::unique_ptr<CSpriteCache> cache);
 
     int GetFrameTime() const override { return frameTime_; }
     bool IsHeadless() const override { return window_ && window_->IsHeadless(); }
@@ -189,6 +192,7 @@ private:
     uint32_t lastFrameTime_ = 0;
     int lostTime_ = 0;
     int tickCount_ = 0;
+    std::array<int, 3> sysSECalls_{};
     bool useD3D_ = true;
     std::array<CursorRecord, kCursorCount> cursors_;
     int currentCursor_ = 0;

@@ -75,6 +75,8 @@ public:
     virtual bool SetCursorList(int /*index*/, int /*systemNumber*/) { return true; }
     // Forgets the time lost to a long tick (after loading a scenario or a message).
     virtual void ResetLossTime() {}
+    // Plays system sound 0 (cancel), 1 (decide) or 2 (cursor).
+    virtual void PlaySysSE(int /*index*/) {}
 };
 
 // The services of the running game: the main window once it is set (SetMainWindow), or what a

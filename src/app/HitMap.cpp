@@ -27,4 +27,27 @@ std::optional<std::vector<uint8_t>> DecodeHitMap(ByteSpan file) {
     return pixels;
 }
 
+Bytes EncodeHitMap(std::span<const uint8_t> pixels) {
+    constexpr size_t kSize = static_cast<size_t>(kHitMapWidth) * kHitMapHeight;
+    if (pixels.size() != kSize) return {};
+    ByteWriter w;
+    w.Put<uint16_t>(0x4D42); // "BM"
+    w.Put<uint32_t>(static_cast<uint32_t>(1078 + kSize));
+    w.Put<uint32_t>(0);
+    w.Put<uint32_t>(1078); // pixels after the headers and the palette
+    w.Put<uint32_t>(40);
+    w.Put<int32_t>(kHitMapWidth);
+    w.Put<int32_t>(kHitMapHeight); // positive: bottom row first
+    w.Put<uint16_t>(1);
+    w.Put<uint16_t>(8);
+    w.Put<uint32_t>(0); // no compression
+    w.Put<uint32_t>(static_cast<uint32_t>(kSize));
+    w.PutZeros(16);
+    for (uint32_t i = 0; i < 256; ++i)
+        w.Put<uint32_t>(i * 0x010101u);
+    for (int row = kHitMapHeight - 1; row >= 0; --row)
+        w.PutBytes(pixels.subspan(static_cast<size_t>(row) * kHitMapWidth, kHitMapWidth));
+    return w.Take();
+}
+
 } // namespace qw

@@ -3,6 +3,7 @@
 // −600, top-down) pixels whose values number the clickable regions of a screen.
 
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "common/Bytes.h"
@@ -15,5 +16,9 @@ inline constexpr int kHitMapHeight = 600;
 // The 800 × 600 region numbers, top row first, or nullopt for any other shape. The pixels are
 // read from offset 1078 (file header, information header and a 256-entry palette).
 std::optional<std::vector<uint8_t>> DecodeHitMap(ByteSpan file);
+
+// The file of an 800 × 600 map given top row first (a bottom-up bitmap with a grey palette), as
+// the tools, the demo and the tests write them. Empty when `pixels` has another size.
+Bytes EncodeHitMap(std::span<const uint8_t> pixels);
 
 } // namespace qw

@@ -65,6 +65,9 @@ std::string DumpStateJson(const CMainWindow& main) {
     }
     // Subsystem sections: each is written by a function in its own StateDump<Section>.cpp
     // (declared in StateDump.h) and adds one line here, as `"  \"name\": " + text + ",\n"`.
+    out += "  \"controls\": " + DumpControlsJson(main) + ",\n";
+    out += "  \"system_sounds\": " + DumpSystemSoundsJson(main) + ",\n";
+    out += DumpExtraFieldsJson(main);
     out += "  \"full_screen\": " + std::string(JsonBool(main.IsFullScreen())) + "\n";
     out += "}\n";
     return out;

@@ -1,6 +1,7 @@
 #pragma once
 // The dumped state of a run (--dump-state), as JSON: what automation and end-to-end tests check.
 
+#include <functional>
 #include <string>
 
 namespace qw {
@@ -14,6 +15,18 @@ struct ScenarioStateForDump {
 };
 
 std::string DumpStateJson(const CMainWindow& main);
+
+// The controls of the current screen (StateDumpControls.cpp): focus index, press flag and one
+// entry per control; null without a screen.
+std::string DumpControlsJson(const CMainWindow& main);
+// The calls of PlaySysSE per index 0-2.
+std::string DumpSystemSoundsJson(const CMainWindow& main);
+
+// Fields that a program built around the engine adds to the dump (test drivers), written after
+// the engine's own as `"name": writer(main)`; a name given again replaces its writer.
+void SetExtraStateDumpField(const std::string& name,
+                            std::function<std::string(const CMainWindow&)> writer);
+std::string DumpExtraFieldsJson(const CMainWindow& main);
 bool WriteStateDump(const CMainWindow& main, const std::string& path);
 
 } // namespace qw

@@ -108,6 +108,13 @@ void CSpriteCache::Free(CDIBSprite* picture) {
         if (picture && e.picture.get() == picture) {
             // A picture given back more often than it was taken keeps its count at 0.
             if (e.count > 0) --e.count;
+            // A registered picture (a button's caption) has no file to be read again from and
+            // a name of its own: once its last holder gives it back nobody can want it, and
+            // keeping it would fill the 256 entries with dead captions screen after screen.
+            if (e.count == 0 && e.flag == 1) {
+                totalBytes_ -= e.bytes;
+                e = Entry{};
+            }
             break;
         }
     }

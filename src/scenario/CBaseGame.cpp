@@ -28,10 +28,16 @@ void CBaseGame::Release() {
     }
 }
 
-CDIBBaseCtrl* CBaseGame::MakeControl(int /*type*/, const void* /*params*/) {
+CDIBBaseCtrl* CBaseGame::MakeControl(int type, const CtrlParam* params) {
     AddExecLog("CBaseGame::MakeControl");
-    // The control kinds come with the control toolkit; until then no type can be made.
-    return nullptr;
+    CDIBBaseCtrl* control = NewControl(type, this);
+    if (!control) return nullptr;
+    if (params && !control->Initialize(*params)) {
+        delete control;
+        return nullptr;
+    }
+    AppendControl(control);
+    return control;
 }
 
 void CBaseGame::AppendControl(CDIBBaseCtrl* control) {
@@ -48,15 +54,19 @@ void CBaseGame::AppendControl(CDIBBaseCtrl* control) {
 
 void CBaseGame::DeleteControl(int id) {
     AddExecLog("CBaseGame::DeleteControl");
-    CDIBBaseCtrl** link = &controls_;
-    while (*link) {
-        CDIBBaseCtrl* control = *link;
-        if (control->GetID() == id) {
-            *link = control->GetNext();
-            delete control;
+    CDIBBaseCtrl* previous = nullptr;
+    for (CDIBBaseCtrl* c = controls_; c;) {
+        CDIBBaseCtrl* next = c->GetNext();
+        if (c->GetCtrlID() == id) {
+            if (previous)
+                previous->SetNext(next);
+            else
+                controls_ = next;
+            delete c;
         } else {
-            link = control->NextLink();
+            previous = c;
         }
+        c = next;
     }
 }
 
@@ -82,7 +92,7 @@ void CBaseGame::UpdateForcus() {
 CDIBBaseCtrl* CBaseGame::GetCtrl(int id) const {
     AddExecLog("CBaseGame::GetCtrl");
     for (CDIBBaseCtrl* c = controls_; c; c = c->GetNext())
-        if (c->GetID() == id) return c;
+        if (c->GetCtrlID() == id) return c;
     return nullptr;
 }
 
@@ -103,7 +113,7 @@ void CBaseGame::ResetForcusInAll() {
 void CBaseGame::SetAllCtrlInput(bool on) {
     AddExecLog("CBaseGame::SetAllCtrlInput");
     for (CDIBBaseCtrl* c = controls_; c; c = c->GetNext())
-        c->SetInput(on);
+        c->SetInputEnable(on);
 }
 
 void CBaseGame::SetResult(int value) {

@@ -8,6 +8,7 @@ namespace qw {
 
 class CDIBBaseCtrl;
 class CDIBImage;
+struct CtrlParam;
 
 // A counter that runs from 0 to an end value by the frame time, once or looping.
 struct SprtMotion {
@@ -28,8 +29,10 @@ public:
 
     virtual bool Initialize();
     virtual void Release();
-    // Creates a control by type (1 button, 2 check box, 3 slider, 100 image) and appends it.
-    virtual CDIBBaseCtrl* MakeControl(int type, const void* params);
+    // Creates a control by type (1 button, 2 check box, 3 slider, 100 image), sets it up from
+    // the record when one is given, and appends it. Null, with nothing appended, for another
+    // type or a failed set-up.
+    virtual CDIBBaseCtrl* MakeControl(int type, const CtrlParam* params);
     virtual void DeleteControl(int id);
     virtual int GetCtrlCount() const;
     virtual void Move() {}

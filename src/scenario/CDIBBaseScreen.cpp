@@ -52,15 +52,22 @@ void CDIBBaseScreen::Update() {
     AddExecLog("CDIBBaseScreen::Update");
     if (!drawImage_ || !backImage_) return;
     for (CDIBBaseCtrl* c = controls_; c; c = c->GetNext())
-        c->UpdateRGN(*drawImage_);
+        c->UpdateRGN(drawImage_.get());
     drawImage_->UpdateRegionData();
     const std::vector<RegionRect>* rects = drawImage_->GetRegionData();
     if (!rects || rects->empty()) return;
     for (const RegionRect& r : *rects)
         backImage_->Copy(drawImage_.get(), r.left, r.top, r.left, r.top, r.right - r.left,
                          r.bottom - r.top);
-    for (CDIBBaseCtrl* c = controls_; c; c = c->GetNext())
-        if (c->IsShow()) c->Draw(*drawImage_);
+    // Every shown control is drawn again inside each restored rectangle, clipped to it: one
+    // that did not change but overlaps the rectangle comes back, and none is blended over its
+    // own pixels outside it.
+    for (const RegionRect& r : *rects) {
+        drawImage_->SetClipRect(r.left, r.top, r.right - 1, r.bottom - 1);
+        for (CDIBBaseCtrl* c = controls_; c; c = c->GetNext())
+            c->Draw(*drawImage_, true); // a hidden one draws nothing and is marked done
+    }
+    drawImage_->SetClipRect(0, 0, drawImage_->GetWidth() - 1, drawImage_->GetHeight() - 1);
     if (CScreenBuffer* screen = Services().GetScreenBuffer())
         for (const RegionRect& r : *rects)
             screen->AddDirtyRect(r.left, r.top, r.right - 1, r.bottom - 1);
@@ -84,7 +91,7 @@ void CDIBBaseScreen::CopyImage(CDIBImage& target) {
     if (!backImage_) return;
     backImage_->Copy(&target, 0, 0, 0, 0, backImage_->GetWidth(), backImage_->GetHeight());
     for (CDIBBaseCtrl* c = controls_; c; c = c->GetNext())
-        if (c->IsShow()) c->Draw(target);
+        if (c->IsShow()) c->Blt(target); // a capture: the draw image still needs them
 }
 
 } // namespace qw

@@ -86,11 +86,16 @@ void TestGame::WriteIni(const std::string& text) {
 }
 
 RunResult TestGame::Run(const std::string& args, bool dumpState) const {
+    return RunProgram(QW_BIN_QUILLWORK, args, dumpState);
+}
+
+RunResult TestGame::RunProgram(const std::string& program, const std::string& args,
+                               bool dumpState) const {
     RunResult r;
     std::string out = dir_ + "/run.stdout", err = dir_ + "/run.stderr",
                 state = dir_ + "/state.json";
     fs::remove(state);
-    std::string cmd = std::string(QW_BIN_QUILLWORK) + " " + Quote(dir_) + " --headless " + args;
+    std::string cmd = program + " " + Quote(dir_) + " --headless " + args;
     if (dumpState) cmd += " --dump-state " + Quote(state);
     cmd += " >" + Quote(out) + " 2>" + Quote(err);
     r.exitCode = RunCommand(cmd);

@@ -40,6 +40,9 @@ public:
     // Runs quillwork on the game. `args` are added after the game directory; --headless is
     // always given, and --dump-state when `dumpState` is set.
     RunResult Run(const std::string& args, bool dumpState = true) const;
+    // The same with another program built around the engine (quillwork-ui-test).
+    RunResult RunProgram(const std::string& program, const std::string& args,
+                         bool dumpState = true) const;
 
 private:
     std::string dir_;
