@@ -39,6 +39,10 @@ struct PixelKernels {
     void (*bilinearAcross)(uint64_t* out, const uint32_t* row, int32_t u, int32_t du, size_t n);
     void (*bilinearDown)(uint32_t* out, const uint64_t* top, const uint64_t* bottom, int32_t v,
                          int32_t dv, size_t n);
+    // One row of the fire's heat step: out[i] = avg < 8 ? 0 : avg − 7 with
+    // avg = (below[i] + row[i − 1] + row[i + 1] + row[i]) / 4. row[−1] and row[n] must exist;
+    // heats are never negative. out may not overlap row or below.
+    void (*fireRow)(int32_t* out, const int32_t* row, const int32_t* below, size_t n);
 };
 
 enum class SimdLevel { Scalar, Sse2, Avx2 };

@@ -297,6 +297,7 @@ constexpr PixelKernels kKernels{
     .bilinearRow = sse2::BilinearRow,
     .bilinearAcross = sse2::BilinearAcross,
     .bilinearDown = BilinearDown,
+    .fireRow = sse2::FireRow,
 };
 
 } // namespace

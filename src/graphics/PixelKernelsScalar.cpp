@@ -87,6 +87,13 @@ void BilinearDown(uint32_t* out, const uint64_t* top, const uint64_t* bottom, in
     }
 }
 
+void FireRow(int32_t* out, const int32_t* row, const int32_t* below, size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+        const int32_t avg = (below[i] + row[i - 1] + row[i + 1] + row[i]) / 4;
+        out[i] = avg < 8 ? 0 : avg - 7;
+    }
+}
+
 } // namespace scalar
 
 const PixelKernels& ScalarPixelKernels() {
@@ -103,6 +110,7 @@ const PixelKernels& ScalarPixelKernels() {
         .bilinearRow = scalar::BilinearRow,
         .bilinearAcross = scalar::BilinearAcross,
         .bilinearDown = scalar::BilinearDown,
+        .fireRow = scalar::FireRow,
     };
     return kernels;
 }

@@ -336,6 +336,25 @@ void BilinearDown(uint32_t* out, const uint64_t* top, const uint64_t* bottom, in
     scalar::BilinearDown(out + i, top + i, bottom + i, v, dv, n - i);
 }
 
+// Heats are never negative, so the division by 4 is a shift; avg − 7 with a floor at 0 is the
+// same as max(avg, 7) − 7, which only needs a compare.
+void FireRow(int32_t* out, const int32_t* row, const int32_t* below, size_t n) {
+    const __m128i seven = _mm_set1_epi32(7);
+    const auto load = [](const int32_t* p) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    };
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128i sum = _mm_add_epi32(_mm_add_epi32(load(below + i), load(row + i - 1)),
+                                          _mm_add_epi32(load(row + i + 1), load(row + i)));
+        const __m128i avg = _mm_srai_epi32(sum, 2);
+        const __m128i low = _mm_cmplt_epi32(avg, seven);
+        const __m128i kept = _mm_or_si128(_mm_and_si128(low, seven), _mm_andnot_si128(low, avg));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_sub_epi32(kept, seven));
+    }
+    scalar::FireRow(out + i, row + i, below + i, n - i);
+}
+
 } // namespace sse2
 
 const PixelKernels* Sse2PixelKernels() {
@@ -352,6 +371,7 @@ const PixelKernels* Sse2PixelKernels() {
         .bilinearRow = sse2::BilinearRow,
         .bilinearAcross = sse2::BilinearAcross,
         .bilinearDown = sse2::BilinearDown,
+        .fireRow = sse2::FireRow,
     };
     return &kernels;
 }

@@ -23,6 +23,8 @@ void BilinearAcross(uint64_t* out, const uint32_t* row, int32_t u, int32_t du, s
 void BilinearDown(uint32_t* out, const uint64_t* top, const uint64_t* bottom, int32_t v, int32_t dv,
                   size_t n);
 
+void FireRow(int32_t* out, const int32_t* row, const int32_t* below, size_t n);
+
 } // namespace qw::sse2
 
 namespace qw::avx2 {
