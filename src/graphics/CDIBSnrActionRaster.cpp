@@ -7,9 +7,11 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <vector>
 
 #include "common/ExecLog.h"
 #include "graphics/CDIBSnrAction.h"
+#include "graphics/PixelKernels.h"
 #include "graphics/PixelRules.h"
 #include "graphics/QuadEdgeScan.h"
 
@@ -175,6 +177,11 @@ void CDIBSnrAction::BltRaster(CDIBImage& src, CDIBImage& dst, const VertexQuad& 
     const size_t pitch = static_cast<size_t>(src.GetWidth());
     const size_t dstPitch = static_cast<size_t>(dst.GetWidth());
     const uint32_t colour = quad.colour;
+    const PixelKernels& k = ActivePixelKernels();
+    // One row of samples; grows once to the widest destination seen.
+    thread_local std::vector<uint32_t> scratch;
+    if (scratch.size() < static_cast<size_t>(dst.GetWidth()))
+        scratch.resize(static_cast<size_t>(dst.GetWidth()));
     for (int y = scan.FirstRow(); y <= scan.LastRow(); ++y) {
         const ScanEdgeRow& r = scan.Row(y);
         if (r.minX > r.maxX) continue;
@@ -189,14 +196,26 @@ void CDIBSnrAction::BltRaster(CDIBImage& src, CDIBImage& dst, const VertexQuad& 
             start = left;
         }
         const int end = std::min<int>(right, r.maxX);
-        uint32_t* d = dst.Row(y);
-        uint8_t* m = mask + static_cast<size_t>(y) * dstPitch;
-        for (int x = start; x <= end; ++x, u += du, v += dv) {
-            const uint32_t s =
-                pixels[static_cast<size_t>(v >> 16) * pitch + static_cast<size_t>(u >> 16)];
-            if (pixel::Ch(s, 24) == 0 || m[x]) continue;
-            d[x] = pixel::Blend(d[x], s, colour);
-            m[x] = 1;
+        if (start > end) continue;
+        const size_t n = static_cast<size_t>(end - start + 1);
+        uint32_t* d = dst.Row(y) + start;
+        uint8_t* m = mask + static_cast<size_t>(y) * dstPitch + start;
+        uint32_t* s = scratch.data();
+        for (size_t i = 0; i < n; ++i, u += du, v += dv)
+            s[i] = pixels[static_cast<size_t>(v >> 16) * pitch + static_cast<size_t>(u >> 16)];
+        // Runs of unmarked pixels go through the span blend (which leaves transparent source
+        // pixels as they are); only the pixels it blended are marked.
+        for (size_t i = 0; i < n;) {
+            if (m[i]) {
+                ++i;
+                continue;
+            }
+            size_t j = i;
+            while (j < n && !m[j])
+                ++j;
+            k.blend(d + i, s + i, j - i, colour);
+            for (; i < j; ++i)
+                m[i] = (s[i] >> 24) != 0;
         }
     }
 }

@@ -8,6 +8,7 @@
 #include <numbers>
 #include <vector>
 
+#include "graphics/PixelKernels.h"
 #include "graphics/PixelRules.h"
 #include "unit/graphics/ActionFixture.h"
 
@@ -336,6 +337,43 @@ TEST(ActionFrame, BltRasterIsTheQuadBlendThroughAMask) {
         CDIBSnrAction::BltRaster(src, *masked, q, mask.data());
         ASSERT_TRUE(test::SameFrame(*before, *masked)) << round;
     }
+}
+
+// Every span-kernel table gives the scalar table's bytes, with part of the mask already marked.
+TEST(ActionFrame, BltRasterKernelsMatchTheScalarOnes) {
+    CDIBImage src;
+    src.Create(53, 41);
+    test::FillPattern(src, 12, false);
+    const SimdLevel saved = GetSimdLevel();
+    Lcg lcg(77);
+    for (int round = 0; round < 40; ++round) {
+        VertexQuad q;
+        for (int i = 0; i < 4; ++i) {
+            q.corner[i] = {static_cast<int16_t>(lcg.Next() % 160 - 20),
+                           static_cast<int16_t>(lcg.Next() % 120 - 20), 0};
+            q.source[i] = {static_cast<int16_t>(lcg.Next() % 53),
+                           static_cast<int16_t>(lcg.Next() % 41)};
+        }
+        q.colour = static_cast<uint32_t>(lcg.Next()) << 17 ^ static_cast<uint32_t>(lcg.Next());
+        std::vector<uint8_t> marks(120 * 90);
+        for (uint8_t& m : marks)
+            m = lcg.Next() % 4 == 0;
+        auto ref = MakePage(120, 90);
+        test::FillPattern(*ref, 300 + round, false);
+        std::vector<uint8_t> refMask = marks;
+        ASSERT_TRUE(SetSimdLevel(SimdLevel::Scalar));
+        CDIBSnrAction::BltRaster(src, *ref, q, refMask.data());
+        for (SimdLevel level : {SimdLevel::Sse2, SimdLevel::Avx2}) {
+            if (!SetSimdLevel(level)) continue;
+            auto got = MakePage(120, 90);
+            test::FillPattern(*got, 300 + round, false);
+            std::vector<uint8_t> mask = marks;
+            CDIBSnrAction::BltRaster(src, *got, q, mask.data());
+            EXPECT_TRUE(test::SameFrame(*got, *ref)) << round << " level " << int(level);
+            EXPECT_EQ(mask, refMask) << round;
+        }
+    }
+    SetSimdLevel(saved);
 }
 
 } // namespace
