@@ -38,6 +38,19 @@ double Trunc(double v) {
     return std::trunc(std::clamp(v, -1e9, 1e9));
 }
 
+// The end of the run of zero mask bytes that starts at `i`, eight bytes at a time.
+size_t UnmarkedRunEnd(const uint8_t* m, size_t i, size_t n) {
+    while (i + 8 <= n) {
+        uint64_t word;
+        std::memcpy(&word, m + i, 8);
+        if (word) break;
+        i += 8;
+    }
+    while (i < n && !m[i])
+        ++i;
+    return i;
+}
+
 } // namespace
 
 bool CDIBSnrAction::SetupRaster() {
@@ -201,8 +214,14 @@ void CDIBSnrAction::BltRaster(CDIBImage& src, CDIBImage& dst, const VertexQuad& 
         uint32_t* d = dst.Row(y) + start;
         uint8_t* m = mask + static_cast<size_t>(y) * dstPitch + start;
         uint32_t* s = scratch.data();
-        for (size_t i = 0; i < n; ++i, u += du, v += dv)
-            s[i] = pixels[static_cast<size_t>(v >> 16) * pitch + static_cast<size_t>(u >> 16)];
+        if (dv == 0) { // one source row
+            const uint32_t* row = pixels + static_cast<size_t>(v >> 16) * pitch;
+            for (size_t i = 0; i < n; ++i, u += du)
+                s[i] = row[u >> 16];
+        } else {
+            for (size_t i = 0; i < n; ++i, u += du, v += dv)
+                s[i] = pixels[static_cast<size_t>(v >> 16) * pitch + static_cast<size_t>(u >> 16)];
+        }
         // Runs of unmarked pixels go through the span blend (which leaves transparent source
         // pixels as they are); only the pixels it blended are marked.
         for (size_t i = 0; i < n;) {
@@ -210,12 +229,10 @@ void CDIBSnrAction::BltRaster(CDIBImage& src, CDIBImage& dst, const VertexQuad& 
                 ++i;
                 continue;
             }
-            size_t j = i;
-            while (j < n && !m[j])
-                ++j;
+            const size_t j = UnmarkedRunEnd(m, i, n);
             k.blend(d + i, s + i, j - i, colour);
             for (; i < j; ++i)
-                m[i] = (s[i] >> 24) != 0;
+                m[i] = static_cast<uint8_t>((s[i] >> 24) != 0);
         }
     }
 }
