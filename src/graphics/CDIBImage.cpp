@@ -157,6 +157,15 @@ void CDIBImage::Copy(void* buffer) const {
 
 // ---- Quad helpers ----
 
+VertexQuad& SetNowhereQuad(VertexQuad& quad, uint32_t colour) {
+    for (QuadCorner& c : quad.corner)
+        c = {INT16_MIN, INT16_MIN, 0};
+    for (QuadSource& s : quad.source)
+        s = {0, 0};
+    quad.colour = colour;
+    return quad;
+}
+
 VertexQuad& CDIBImage::SetVertex(VertexQuad& quad, int x, int y, int sx, int sy, int w, int h,
                                  uint32_t colour) {
     AddExecLog("CDIBImage::SetVertex");

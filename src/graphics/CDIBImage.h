@@ -49,6 +49,11 @@ struct ScanEdgeRow {
 // below draws nothing.
 inline constexpr int kEdgeTableRows = 4096;
 
+// A quad that draws nothing through any blit: every corner far above and left of any surface,
+// sources 0, the colour kept. What a sprite element outside its table and a quad the camera
+// drops become (an all-zero quad would still paint pixel (0, 0)).
+VertexQuad& SetNowhereQuad(VertexQuad& quad, uint32_t colour);
+
 // (a × b) >> 16 computed in 64 bits.
 int32_t FixMul16(int32_t a, int32_t b);
 // The quad blend on one pixel (see PixelRules.h, pixel::Blend).

@@ -61,25 +61,10 @@ void CDIBSprite::MakeUniqueName() {
     name_ = text;
 }
 
-namespace {
-
-// The quad an element index outside the table gives: every corner lies far above and left of
-// any surface, so the quad draws nothing.
-VertexQuad& NowhereQuad(VertexQuad& quad, uint32_t colour) {
-    for (QuadCorner& c : quad.corner)
-        c = {INT16_MIN, INT16_MIN, 0};
-    for (QuadSource& s : quad.source)
-        s = {0, 0};
-    quad.colour = colour;
-    return quad;
-}
-
-} // namespace
-
 VertexQuad& CDIBSprite::SetVertex(VertexQuad& quad, int index, int x, int y, uint32_t colour) {
     AddExecLog("CDIBSprite::SetVertex");
     const SpriteElement* e = GetElement(index);
-    if (!e) return NowhereQuad(quad, colour);
+    if (!e) return SetNowhereQuad(quad, colour);
     return CDIBImage::SetVertex(quad, x, y, e->x, e->y, e->w, e->h, colour);
 }
 
@@ -87,7 +72,7 @@ VertexQuad& CDIBSprite::SetStretchVertex(VertexQuad& quad, int index, int x, int
                                          uint32_t colour) {
     AddExecLog("CDIBSprite::SetStretchVertex");
     const SpriteElement* e = GetElement(index);
-    if (!e) return NowhereQuad(quad, colour);
+    if (!e) return SetNowhereQuad(quad, colour);
     const auto i16 = [](int v) { return static_cast<int16_t>(v); };
     quad.corner[0] = {i16(x), i16(y), 0};
     quad.corner[1] = {i16(x + w - 1), i16(y), 0};

@@ -3,6 +3,8 @@
 #include "graphics/PixelKernels.h"
 
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
 
 #include "graphics/PixelKernelsX86.h"
 
@@ -25,6 +27,26 @@ SimdLevel BestLevel() {
     return SimdLevel::Scalar;
 }
 
+const PixelKernels* TableFor(SimdLevel level);
+
+// QUILLWORK_SIMD=scalar|sse2|avx2 picks the kernels for a whole run, so runs can compare the
+// paths. A level the processor lacks falls back to the best one below it; an unknown value or
+// none gives the best the processor offers.
+SimdLevel StartLevel() {
+    const char* wanted = std::getenv("QUILLWORK_SIMD");
+    SimdLevel level = BestLevel();
+    if (!wanted) return level;
+    if (std::strcmp(wanted, "scalar") == 0)
+        level = SimdLevel::Scalar;
+    else if (std::strcmp(wanted, "sse2") == 0)
+        level = SimdLevel::Sse2;
+    else if (std::strcmp(wanted, "avx2") != 0)
+        return level;
+    while (level != SimdLevel::Scalar && !TableFor(level))
+        level = level == SimdLevel::Avx2 ? SimdLevel::Sse2 : SimdLevel::Scalar;
+    return level;
+}
+
 const PixelKernels* TableFor(SimdLevel level) {
     switch (level) {
     case SimdLevel::Avx2:
@@ -38,8 +60,8 @@ const PixelKernels* TableFor(SimdLevel level) {
 }
 
 struct Active {
-    std::atomic<const PixelKernels*> table{TableFor(BestLevel())};
-    std::atomic<SimdLevel> level{BestLevel()};
+    std::atomic<SimdLevel> level{StartLevel()};
+    std::atomic<const PixelKernels*> table{TableFor(level.load())};
 };
 
 Active& State() {
