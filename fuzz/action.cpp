@@ -2,8 +2,9 @@
 // moved, drawn on a small page, stopped and saved. The rest goes through Load as a saved record;
 // a record that is taken saves back to the same bytes.
 //
-// Input: one byte of move length and flags, the definition, then the record. The picture cache
-// holds a drop picture named "D", so rain definitions can find one.
+// Input: one byte of move length and flags (fast, camera, anti, colour, blend), the definition,
+// then the record. The picture cache holds a drop picture named "D", so rain definitions can find
+// one.
 
 #include <cstdint>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include "common/Bytes.h"
 #include "common/Random.h"
 #include "files/MemberSource.h"
+#include "graphics/CDIBCamera.h"
 #include "graphics/CDIBImage.h"
 #include "graphics/CDIBSnrAction.h"
 #include "graphics/CDIBSprite.h"
@@ -30,7 +32,10 @@ struct World {
     qw::CSpriteCache cache;
     qw::CDIBSprite* drop = nullptr;
     qw::CDIBImage page, picture;
+    qw::CDIBCamera camera;
     World() {
+        camera.Initialize();
+        camera.SetEye(qw::CVector(30, -20, -600, 0));
         cache.Initialize(&files);
         auto sprite = std::make_unique<qw::CDIBSprite>();
         sprite->Create(3, 7);
@@ -83,6 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         p.colour = (control & 0x40) ? 0x80FFC040u : 0xFFFFFFFFu;
         p.blend = (control & 0x80) != 0;
         p.anti = (control & 0x20) != 0;
+        if (control & 0x10) p.camera = &w.camera;
         const int ms = (control & 7) * 97 + 1;
         for (int i = 0; i < 3; ++i) {
             action.Move((control & 8) != 0, ms, 1);

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "common/ExecLog.h"
+#include "graphics/CDIBCamera.h"
 #include "graphics/CSpriteCache.h"
 
 namespace qw {
@@ -309,14 +310,16 @@ void CDIBSnrAction::BlitQuadNoCamera(const ActionDrawParam& param, CDIBImage& pi
 }
 
 bool CDIBSnrAction::CameraTransform(const ActionDrawParam& param, VertexQuad& quad, float* g) {
-    if (!param.camera) return true;
-    (void)quad;
-    (void)g;
+    if (!param.camera || !param.camera->IsOn()) return true;
+    float depth = 0;
+    param.camera->Transform(&quad, 1, &depth);
+    if (!(depth > 0.1f)) return false; // dropped: behind or too near the eye
+    if (g) *g = depth;
     return true;
 }
 
 bool CDIBSnrAction::CameraBillboard(const ActionDrawParam& param) {
-    return param.camera && false;
+    return param.camera && param.camera->IsOn() && param.camera->IsBillboard();
 }
 
 void CDIBSnrAction::BlitQuad(const ActionDrawParam& param, CDIBImage& picture, VertexQuad& quad) {

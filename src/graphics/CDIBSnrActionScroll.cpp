@@ -6,6 +6,7 @@
 
 #include "common/ExecLog.h"
 #include "graphics/CDIBSnrAction.h"
+#include "graphics/CSpline.h"
 
 namespace qw {
 
@@ -45,6 +46,18 @@ Point3 PolylinePoint(const ActionDefinition& def, int n, double f) {
         run += len;
     }
     return ScrollPoint(def, n - 1);
+}
+
+// The natural spline through the points, at f for x, y and z (single precision, as the spline
+// keeps its values).
+Point3 SplinePoint(const ActionDefinition& def, int n, double f) {
+    CSpline spline;
+    for (int i = 0; i < n; ++i)
+        spline.Add(static_cast<float>(def.ScrollX(i)), static_cast<float>(def.ScrollY(i)),
+                   static_cast<float>(def.ScrollZ(i)));
+    spline.MakeSpline();
+    const auto t = static_cast<float>(f);
+    return {spline.GetValue(0, t), spline.GetValue(1, t), spline.GetValue(2, t)};
 }
 
 } // namespace
@@ -98,7 +111,7 @@ void CDIBSnrAction::DrawScroll(const ActionDrawParam& param) {
     if (n == 1)
         at = ScrollPoint(def_, 0);
     else if (def_.ScrollCurve())
-        at = PolylinePoint(def_, n, f); // the spline comes with the camera math
+        at = SplinePoint(def_, n, f);
     else
         at = PolylinePoint(def_, n, f);
     VertexQuad quad;

@@ -8,6 +8,7 @@
 #include <numbers>
 #include <vector>
 
+#include "graphics/CDIBCamera.h"
 #include "graphics/PixelKernels.h"
 #include "graphics/PixelRules.h"
 #include "unit/graphics/ActionFixture.h"
@@ -124,6 +125,62 @@ TEST(ActionFrame, ScrollAlongAPolyline) {
         a.Draw(MakeParam(*got, pic, 33, 44, 0, 0xFFFFFFFFu, false));
         RefBlit(pic, *want, Rect(pic, c.x, c.y, 0xFFFFFFFFu), false, false);
         EXPECT_TRUE(test::SameFrame(*got, *want)) << c.ms;
+    }
+}
+
+// The same points with the curve byte: a natural spline through them, at f = 0, 0.25, 0.5, 1.
+TEST(ActionFrame, ScrollAlongASpline) {
+    CDIBImage pic;
+    pic.Create(10, 10);
+    test::FillPattern(pic, 4);
+    const ActionDefinition path =
+        MakeDef(ActionType::Scroll, 1000, 0x0100, 3,
+                {0, 100, 100, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 100});
+    // x through 0, 100, 100 and y through 0, 0, 100: at a quarter, 59.375 and −9.375.
+    const struct {
+        int ms;
+        int x, y;
+    } cases[] = {{0, 0, 0}, {250, 59, -9}, {500, 100, 0}, {1000, 100, 100}};
+    for (const auto& c : cases) {
+        CDIBSnrAction a;
+        a.Initialize();
+        ASSERT_TRUE(a.Setup(path));
+        a.Play();
+        for (int left = c.ms; left > 0; left -= 250)
+            a.Move(false, std::min(left, 250), 1);
+        auto got = MakePage(), want = MakePage();
+        a.Draw(MakeParam(*got, pic, 33, 44, 0, 0xFFFFFFFFu, false));
+        RefBlit(pic, *want, Rect(pic, c.x, c.y, 0xFFFFFFFFu), false, false);
+        EXPECT_TRUE(test::SameFrame(*got, *want)) << c.ms;
+    }
+}
+
+// Every quad goes through the layer's camera; a camera that cannot see the layer draws nothing.
+TEST(ActionFrame, QuadsGoThroughTheCamera) {
+    CDIBImage pic;
+    pic.Create(64, 32);
+    test::FillPattern(pic, 8, false);
+    CDIBCamera camera;
+    camera.Initialize();
+    camera.SetEye(CVector(40, -30, -700, 0));
+    for (int z : {0, 300, -950}) {
+        CDIBSnrAction a;
+        a.Initialize();
+        ASSERT_TRUE(a.Setup(MakeDef(ActionType::Rot2D, 1000, 0, 0)));
+        a.Play();
+        a.Move(false, 250, 1);
+        auto got = MakePage(), want = MakePage();
+        ActionDrawParam p = MakeParam(*got, pic, 100, 50, z);
+        p.camera = &camera;
+        a.Draw(p);
+        VertexQuad q = Corners(pic, {{116, 98}, {116, 35}, {147, 35}, {147, 98}}, 0xFFFFFFFFu);
+        for (QuadCorner& c : q.corner)
+            c.shade = static_cast<int16_t>(z);
+        float depth = 0;
+        camera.Transform(&q, 1, &depth);
+        if (depth > 0.1f) RefBlit(pic, *want, q, true, false);
+        EXPECT_TRUE(test::SameFrame(*got, *want)) << z;
+        EXPECT_EQ(z == -950, test::SameFrame(*got, *MakePage())) << z;
     }
 }
 
