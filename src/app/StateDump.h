@@ -20,6 +20,8 @@ std::string DumpStateJson(const CMainWindow& main);
 // The controls of the current screen (StateDumpControls.cpp): focus index, press flag and one
 // entry per control; null without a screen.
 std::string DumpControlsJson(const CMainWindow& main);
+// The sound device and the music (StateDumpAudio.cpp).
+std::string DumpAudioJson(const CMainWindow& main);
 // The calls of PlaySysSE per index 0-2.
 std::string DumpSystemSoundsJson(const CMainWindow& main);
 // A transition's state (StateDumpTransition.cpp): active, effect, elapsed, duration and the
