@@ -45,7 +45,7 @@ fuzz: fuzz-build
 	cd $(FUZZ) && ctest --output-on-failure -j $(JOBS)
 
 fuzz-long: fuzz-build
-	cd $(FUZZ) && QW_FUZZ_SECONDS=$(FUZZ_SECONDS) nice ctest -V -j $(FUZZ_JOBS) -R 'fuzz_.*($(FUZZ_ONLY)).*_smoke'
+	cd $(FUZZ) && QW_FUZZ_SECONDS=$(FUZZ_SECONDS) nice -n 19 ctest -V -j $(FUZZ_JOBS) -R 'fuzz_.*($(FUZZ_ONLY)).*_smoke'
 
 test: unit fuzz
 
