@@ -1,9 +1,11 @@
 # Thin front door: `make run` plays the demo game, `make test` builds with the sanitizers and runs
-# the whole suite (unit, end-to-end and fuzz smoke runs). Everything else is CMake.
+# the whole suite (unit, end-to-end, the sound threads under ThreadSanitizer and fuzz smoke runs).
+# Everything else is CMake.
 JOBS    ?= $(shell nproc)
 RELEASE ?= build
 ASAN    ?= build-asan
 FUZZ    ?= build-fuzz
+TSAN    ?= build-tsan
 GAME    ?= $(RELEASE)/demo/game
 # `make fuzz-long`: every fuzz target (or those whose name matches FUZZ_ONLY) for FUZZ_SECONDS
 # each, FUZZ_JOBS at a time, at low priority; the grown corpora stay in $(FUZZ)/fuzz/.
@@ -13,7 +15,7 @@ FUZZ_ONLY    ?= .
 # Until the game has its title screen, `make run` starts the demo's story directly.
 GAME_ARGS ?= --start-scenario START
 
-.PHONY: deps run run-ui build demo test unit fuzz fuzz-build fuzz-long bench format clean
+.PHONY: deps run run-ui build demo test unit tsan fuzz fuzz-build fuzz-long bench format clean
 
 deps:
 	@./scripts/install-deps.sh
@@ -37,6 +39,12 @@ unit: deps
 	cmake --build $(ASAN) -j $(JOBS)
 	cd $(ASAN) && ctest --output-on-failure -j $(JOBS)
 
+# The sound tests under ThreadSanitizer, built from only the sources they use (a short build).
+tsan: deps
+	cmake -S . -B $(TSAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQW_TSAN=ON
+	cmake --build $(TSAN) -j $(JOBS)
+	cd $(TSAN) && ctest --output-on-failure
+
 fuzz-build: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQW_FUZZ=ON
 	cmake --build $(FUZZ) -j $(JOBS)
@@ -47,7 +55,7 @@ fuzz: fuzz-build
 fuzz-long: fuzz-build
 	cd $(FUZZ) && QW_FUZZ_SECONDS=$(FUZZ_SECONDS) nice ctest -V -j $(FUZZ_JOBS) -R 'fuzz_.*($(FUZZ_ONLY)).*_smoke'
 
-test: unit fuzz
+test: unit tsan fuzz
 
 bench: build
 	@for b in $(RELEASE)/bench/bench_*; do echo "== $$b"; $$b; done
@@ -56,4 +64,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(RELEASE) $(ASAN) $(FUZZ)
+	rm -rf $(RELEASE) $(ASAN) $(FUZZ) $(TSAN)

@@ -6,6 +6,11 @@ if(QW_SANITIZE)
     add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(QW_TSAN)
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=thread)
+endif()
+
 if(QW_FUZZ)
     if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
         message(FATAL_ERROR "QW_FUZZ needs clang (libFuzzer)")

@@ -9,7 +9,6 @@
 #include <memory>
 #include <vector>
 
-#include "../tests/support/FakeWindow.h"
 #include "app/CInput.h"
 #include "app/CMainWindow.h"
 #include "app/HitMap.h"
@@ -21,6 +20,7 @@
 #include "graphics/MgdFormat.h"
 #include "platform/Clock.h"
 #include "scenario/CBaseGame.h"
+#include "support/FakeWindow.h"
 #include "ui/CDIBBaseCtrl.h"
 #include "ui/CDIBButtonCtrl.h"
 #include "ui/CtrlParam.h"

@@ -11,56 +11,25 @@
 #include <memory>
 #include <string>
 
-#include "../tests/support/FakeWindow.h"
-#include "app/Application.h"
-#include "app/CInput.h"
-#include "app/CMainWindow.h"
 #include "common/Bytes.h"
-#include "files/MemberSource.h"
-#include "platform/Clock.h"
 #include "save/CSaveData.h"
 #include "scenario/CDIBSnrScreen.h"
 #include "scenario/CSnrBuffer.h"
 #include "scenario/SnrFormat.h"
+#include "support/LightServices.h"
 
 namespace {
 
-class SteppingClock : public qw::platform::Clock {
-public:
-    uint32_t NowMs() const override { return ++now_; }
-    void SleepMs(uint32_t ms) override { now_ += ms; }
-
-private:
-    mutable uint32_t now_ = 1000;
-};
-
-// Every member name gives the fuzzed file (LS and the start read it alike).
-class OneFile : public qw::IMemberSource {
-public:
-    std::optional<qw::Bytes> ReadMember(std::string_view) override { return file; }
-    qw::Bytes file;
-};
-
+// The screen runs on the light services: no main window. Every member name reads the fuzzed
+// file (LS and the start read it alike).
 struct World {
-    SteppingClock clock;
-    OneFile source;
-    qw::test::FakeWindow* window = nullptr;
-    std::unique_ptr<qw::CMainWindow> main;
+    qw::test::LightServices services;
 
     World() {
+        services.clock.step = 1;
         std::string dir = (std::filesystem::temp_directory_path() / "qw_fuzz_interpreter").string();
         std::filesystem::create_directories(dir);
-        qw::SetInstallDir(dir);
-        qw::platform::SetClock(&clock);
-        qw::CSnrBuffer::SetDefaultSource(&source);
-        auto w = std::make_unique<qw::test::FakeWindow>();
-        window = w.get();
-        main = std::make_unique<qw::CMainWindow>(std::move(w));
-        qw::SetMainWindow(main.get());
-        main->AttachSaveData(std::make_unique<qw::CSaveData>(dir + "/"));
-        auto input = std::make_unique<qw::CInput>();
-        input->Initialize(window, nullptr);
-        main->AttachInput(std::move(input));
+        services.AttachSaveData(std::make_unique<qw::CSaveData>(dir + "/"));
     }
 };
 
@@ -86,11 +55,12 @@ qw::Bytes ScenarioFile(const uint8_t* data, size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static World world;
-    world.source.file = ScenarioFile(data, size);
-    world.main->SetCloseWithoutAsking(false);
-    world.main->TakeCloseRequest();
-    world.window->boxes.clear();
-    world.main->GetSaveData()->localVars.fill(0);
+    qw::test::LightServices& services = world.services;
+    services.scenarios.fallback = ScenarioFile(data, size);
+    services.SetCloseWithoutAsking(false);
+    services.TakeCloseRequest();
+    services.device.boxes.clear();
+    services.GetSaveData()->localVars.fill(0);
 
     // One screen for every input (its pages are costly to make): each input is read afresh
     // into its reader, with the wait state cleared.
@@ -100,10 +70,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }();
     if (!screen || !screen->GetSnrBuffer()->Read("FUZZ")) return 0;
     screen->SetWaitState(0, 0);
-    for (int tick = 0; tick < 40 && !world.main->IsCloseWithoutAsking(); ++tick) {
-        world.window->keys[0x0D] = tick % 3 == 1; // Enter
-        world.window->keys[0x20] = tick % 5 == 2; // Space
-        world.main->GetInput()->Poll();
+    for (int tick = 0; tick < 40 && !services.IsCloseWithoutAsking(); ++tick) {
+        services.device.keys[0x0D] = tick % 3 == 1; // Enter
+        services.device.keys[0x20] = tick % 5 == 2; // Space
+        services.GetInput()->Poll();
         screen->Move();
     }
     return 0;

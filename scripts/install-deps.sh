@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     clang libclang-rt-14-dev            # libFuzzer targets
     libgtest-dev libgmock-dev libbenchmark-dev
-    libsdl2-dev
+    libsdl2-dev libsdl2-mixer-dev      # the mixer benchmark's peer
     libpng-dev zlib1g-dev
     libogg-dev libvorbis-dev
     libfreetype-dev libfontconfig-dev fonts-ipafont-gothic

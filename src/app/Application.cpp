@@ -162,6 +162,8 @@ int RunApplication(const LaunchOptions& options, const WindowFactory& makeWindow
                 g_main->Dispatch({platform::WindowEvent::Type::CloseRequest});
             if (g_main->IsQuit()) break;
             g_main->OnIdle();
+            // The pass's sound: always 30 ms of virtual time, whatever the game slept.
+            if (g_virtualClock) g_main->PassEnd(CMainWindow::kTickMs);
             if (!g_virtualClock) window->WaitEvent(g_main->MillisecondsToNextTick());
         }
     } catch (...) {

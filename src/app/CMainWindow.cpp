@@ -142,6 +142,7 @@ bool CMainWindow::CreateServices() {
     if (!input_) input_ = std::make_unique<CInput>();
     input_->Initialize(window_.get(), GetFileJoin(kArchiveData));
 
+    audioSettings_ = std::make_unique<AudioSettings>(*this);
     dsound_ = std::make_unique<CDSound>();
     if (!dsound_->Initialize(window_.get(), 44100, 2, 16)) dsound_.reset(); // run silently
 
@@ -154,6 +155,7 @@ bool CMainWindow::CreateServices() {
 
     if (!bgmBuffer_) bgmBuffer_ = std::make_unique<CBGMBuffer>();
     if (!bgmBuffer_->Initialize(dsound_.get(), GetFileJoin(kArchiveBgm))) return false;
+    bgmBuffer_->SetSettings(audioSettings_.get());
     bgmBuffer_->SetMute(!s.musicOn);
     bgmBuffer_->SetVolume(s.musicVolume);
 
@@ -164,6 +166,17 @@ bool CMainWindow::CreateServices() {
 
     videoPlayer_ = std::make_unique<CVideoPlayer>();
     return videoPlayer_->Initialize(window_.get());
+}
+
+int CMainWindow::AudioSettings::FrameSpeed() const {
+    return main_.GetSaveData() ? main_.GetSaveData()->configEx.frameSpeed : 1;
+}
+bool CMainWindow::AudioSettings::MusicSmallVolume() const {
+    return main_.GetSaveData() && main_.GetSaveData()->configEx.bgmSmallVolume != 0;
+}
+
+void CMainWindow::PassEnd(uint32_t ms) {
+    if (dsound_) dsound_->Pass(ms);
 }
 
 void CMainWindow::AttachBGMBuffer(std::unique_ptr<CBGMBuffer> buffer) {

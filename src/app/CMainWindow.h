@@ -13,6 +13,7 @@
 
 #include "app/CAppBaseWindow.h"
 #include "app/GameServices.h"
+#include "audio/AudioSettingsView.h"
 #include "platform/Window.h"
 
 namespace qw {
@@ -107,6 +108,10 @@ public:
     void AttachInput(std::unique_ptr<CInput> input);
     void AttachSpriteCache(std::unique_ptr<CSpriteCache> cache);
 
+    // Headless runs, at the end of each loop pass: mix that pass's sound.
+    void PassEnd(uint32_t ms);
+    CDSound* GetDSound() const { return dsound_.get(); }
+
     int GetFrameTime() const override { return frameTime_; }
     bool IsHeadless() const override { return window_ && window_->IsHeadless(); }
     int GetTickCount() const { return tickCount_; }
@@ -163,6 +168,17 @@ private:
     std::unique_ptr<CSpriteCache> spriteCache_;
     std::unique_ptr<CScreenBuffer> screenBuffer_;
     std::unique_ptr<CInput> input_;
+    // The save data's settings, as the sound buffers see them.
+    class AudioSettings final : public AudioSettingsView {
+    public:
+        explicit AudioSettings(const CMainWindow& main) : main_(main) {}
+        int FrameSpeed() const override;
+        bool MusicSmallVolume() const override;
+
+    private:
+        const CMainWindow& main_;
+    };
+    std::unique_ptr<AudioSettings> audioSettings_;
     std::unique_ptr<CDSound> dsound_;
     std::unique_ptr<CSEBuffer> seBuffer_;
     std::unique_ptr<CBGMBuffer> bgmBuffer_;

@@ -19,6 +19,7 @@ const char* LaunchUsage() {
            "  --dump-state FILE.json      at exit: tick count, current screen, scenario file and\n"
            "                              position, variables, string variables, image slots, "
            "music\n"
+           "  --record-audio FILE.wav     headless: write everything mixed to FILE.wav at exit\n"
            "  --start-scenario NAME       skip the title: start the scenario screen on NAME\n"
            "  --seed N                    seed of the random generator (default: the local time)\n"
            "  --answer yes|no             headless answer to yes/no questions (default yes)\n"
@@ -90,6 +91,9 @@ std::optional<LaunchOptions> ParseLaunchOptions(int argc, const char* const* arg
         } else if (arg == "--dump-state") {
             if (!value(v)) return std::nullopt;
             o.dumpState = v;
+        } else if (arg == "--record-audio") {
+            if (!value(v)) return std::nullopt;
+            o.recordAudio = v;
         } else if (arg == "--start-scenario") {
             if (!value(v)) return std::nullopt;
             o.startScenario = v;
@@ -117,6 +121,10 @@ std::optional<LaunchOptions> ParseLaunchOptions(int argc, const char* const* arg
             error = "more than one game directory given";
             return std::nullopt;
         }
+    }
+    if (!o.recordAudio.empty() && !o.headless) {
+        error = "--record-audio needs --headless";
+        return std::nullopt;
     }
     return o;
 }

@@ -19,6 +19,7 @@ struct LaunchOptions {
     std::string inputScript;
     std::vector<std::pair<int, std::string>> screenshots; // tick, PNG path
     std::string dumpState;
+    std::string recordAudio; // WAV file of the mixed sound (headless only)
     std::string startScenario;
     std::optional<uint32_t> seed;
     bool answerYes = true;

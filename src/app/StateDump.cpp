@@ -67,6 +67,8 @@ std::string DumpStateJson(const CMainWindow& main) {
     // (declared in StateDump.h) and adds one line here, as `"  \"name\": " + text + ",\n"`.
     out += "  \"controls\": " + DumpControlsJson(main) + ",\n";
     out += "  \"system_sounds\": " + DumpSystemSoundsJson(main) + ",\n";
+    out += "  \"screen_transition\": " + DumpScreenTransitionJson(main) + ",\n";
+    out += "  \"audio\": " + DumpAudioJson(main) + ",\n";
     out += DumpExtraFieldsJson(main);
     out += "  \"full_screen\": " + std::string(JsonBool(main.IsFullScreen())) + "\n";
     out += "}\n";

@@ -6,6 +6,7 @@
 
 namespace qw {
 
+class CDIBOverlap;
 class CMainWindow;
 
 // Extra facts a screen adds to the dump (the running scenario, image slots).
@@ -19,8 +20,14 @@ std::string DumpStateJson(const CMainWindow& main);
 // The controls of the current screen (StateDumpControls.cpp): focus index, press flag and one
 // entry per control; null without a screen.
 std::string DumpControlsJson(const CMainWindow& main);
+// The sound device and the music (StateDumpAudio.cpp).
+std::string DumpAudioJson(const CMainWindow& main);
 // The calls of PlaySysSE per index 0-2.
 std::string DumpSystemSoundsJson(const CMainWindow& main);
+// A transition's state (StateDumpTransition.cpp): active, effect, elapsed, duration and the
+// finish-now flag; null without the object. The screen flow's is "screen_transition".
+std::string DumpTransitionJson(const CDIBOverlap* overlap);
+std::string DumpScreenTransitionJson(const CMainWindow& main);
 
 // Fields that a program built around the engine adds to the dump (test drivers), written after
 // the engine's own as `"name": writer(main)`; a name given again replaces its writer.

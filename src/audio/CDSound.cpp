@@ -1,14 +1,65 @@
 #include "audio/CDSound.h"
 
+#include <cstring>
+
 #include "common/ExecLog.h"
+#include "platform/AudioSink.h"
+#include "platform/Window.h"
 
 namespace qw {
 
-bool CDSound::Initialize(platform::Window*, int, int, int) {
+CDSound::CDSound() = default;
+CDSound::~CDSound() {
+    Release();
+}
+
+bool CDSound::Initialize(platform::Window* window, int sampleRate, int channels, int bits) {
     AddExecLog("CDSound::Initialize");
-    // The software mixer is not part of this build yet: report no device, so every buffer
-    // stays silent and the game runs on.
-    return false;
+    Release();
+    if (!window || bits != 16) return false;
+    mixer_ = platform::SoundMixer::Create();
+    platform::SoundFormat format{sampleRate, channels};
+    // One second of silence, always playing, as the device's own buffer.
+    silent_ = mixer_->MakeBuffer(format, static_cast<uint32_t>(format.BytesPerSecond()));
+    if (!silent_ || !SoundBufferFillZero(*silent_)) {
+        Release();
+        return false;
+    }
+    silent_->Play(true);
+    sink_ = window->OpenAudio(mixer_);
+    if (!sink_) {
+        Release();
+        return false;
+    }
+    return true;
+}
+
+void CDSound::Release() {
+    AddExecLog("CDSound::Release");
+    sink_.reset(); // no more mixing, then the buffers go
+    silent_.reset();
+    mixer_.reset();
+}
+
+bool CDSound::MakeSoundBuffer(std::shared_ptr<platform::SoundBuffer>& out,
+                              const platform::SoundFormat& format, uint32_t bytes) {
+    AddExecLog("CDSound::MakeSoundBuffer");
+    out = mixer_ ? mixer_->MakeBuffer(format, bytes) : nullptr;
+    return out != nullptr;
+}
+
+bool CDSound::SoundBufferFillZero(platform::SoundBuffer& buffer) {
+    AddExecLog("CDSound::SoundBufferFillZero");
+    void *p1 = nullptr, *p2 = nullptr;
+    uint32_t n1 = 0, n2 = 0;
+    if (!buffer.Lock(0, 0, &p1, &n1, &p2, &n2, true)) return false;
+    std::memset(p1, 0, n1);
+    if (p2) std::memset(p2, 0, n2);
+    return buffer.Unlock(p1, n1, p2, n2);
+}
+
+void CDSound::Pass(uint32_t ms) {
+    if (sink_) sink_->Pass(ms);
 }
 
 } // namespace qw

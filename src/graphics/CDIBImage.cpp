@@ -7,6 +7,7 @@
 #include <new>
 
 #include "common/ExecLog.h"
+#include "graphics/ImageLimits.h"
 #include "graphics/PixelKernels.h"
 #include "graphics/PixelRules.h"
 
@@ -36,8 +37,7 @@ void CDIBImage::Release() {
 bool CDIBImage::Create(int width, int height) {
     AddExecLog("CDIBImage::Create");
     Release();
-    // 16384 × 16384 is far beyond any picture the engine shows and keeps sizes in 32 bits.
-    if (width <= 0 || height <= 0 || width > 16384 || height > 16384) return false;
+    if (!IsCreatableImageSize(width, height)) return false;
     try {
         pixels_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
     } catch (const std::bad_alloc&) {

@@ -9,6 +9,7 @@
 
 #include "common/ExecLog.h"
 #include "files/MemberSource.h"
+#include "graphics/ImageLimits.h"
 #include "graphics/MgdRunLength.h"
 #include "graphics/PngCodec.h"
 
@@ -60,6 +61,29 @@ void CDIBSprite::MakeUniqueName() {
     std::snprintf(text, sizeof text, "QW%08" PRIxPTR, reinterpret_cast<uintptr_t>(this));
     name_ = text;
 }
+
+namespace {
+
+// Whether the picture data after the header can possibly fill a surface of the header's size,
+// checked before that surface is allocated.
+bool DataCanFill(ByteSpan data, const MgdHeader& header) {
+    const size_t pixels = size_t{header.width} * size_t{header.height};
+    // Partly covered run-length pictures and pictures of an unknown encoding are blank where
+    // their data says nothing; up to this many pixels (256 KB) may be blank beyond what the data
+    // could reach.
+    constexpr size_t kBlankAllowance = 65536;
+    switch (static_cast<MgdEncoding>(header.encoding)) {
+    case MgdEncoding::Raw:
+        return header.dataSize >= pixels * 4 && data.size() >= pixels * 4;
+    case MgdEncoding::RunLength:
+        return pixels <= RunLengthPlanesReach(data) + kBlankAllowance;
+    case MgdEncoding::Png:
+        return PngCanFill(data, header.width, header.height);
+    default:
+        return pixels <= kBlankAllowance;
+    }
+}
+} // namespace
 
 VertexQuad& CDIBSprite::SetVertex(VertexQuad& quad, int index, int x, int y, uint32_t colour) {
     AddExecLog("CDIBSprite::SetVertex");
@@ -122,6 +146,10 @@ bool CDIBSprite::Decode(ByteSpan file) {
     const std::optional<MgdHeader> header = ParseMgdHeader(file);
     if (!header || IsRefusedMgdFormat(header->format)) return Fail("フォーマットエラー");
     // Zero sizes and sizes beyond what a surface can hold are refused here.
+    if (!IsCreatableImageSize(header->width, header->height)) return Fail("イメージ作成失敗");
+    // A few bytes must not make the reader allocate a surface they cannot fill (16384 × 16384
+    // is a gigabyte): data that cannot hold the picture is refused before the allocation.
+    if (!DataCanFill(file.subspan(kMgdHeaderSize), *header)) return Fail("デコード失敗");
     if (!Create(header->width, header->height)) return Fail("イメージ作成失敗");
     const std::optional<size_t> end = DecodeMain(file, *header);
     if (!end) return Fail("デコード失敗");

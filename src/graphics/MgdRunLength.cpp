@@ -288,6 +288,16 @@ std::optional<size_t> DecodeRunLengthPlanes(ByteSpan data, uint32_t* pixels, siz
     return colourAt + 4 + *colourLength;
 }
 
+size_t RunLengthPlanesReach(ByteSpan data) {
+    const auto alphaLength = LoadLE<uint32_t>(data, 0);
+    if (!alphaLength || !FitsIn(data.size(), 4, *alphaLength)) return 0;
+    const size_t colourAt = 4 + size_t{*alphaLength};
+    const auto colourLength = LoadLE<uint32_t>(data, colourAt);
+    if (!colourLength || !FitsIn(data.size(), colourAt + 4, *colourLength)) return 0;
+    // No run covers more pixels per byte than a repeat run: 64 pixels in 4 bytes.
+    return (size_t{*colourLength} + 3) / 4 * 64;
+}
+
 Bytes EncodeRunLengthPlanes(const uint32_t* pixels, size_t count) {
     Bytes alpha = EncodeAlphaPlane(pixels, count);
     Bytes colour = EncodeColourPlane(pixels, count);

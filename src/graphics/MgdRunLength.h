@@ -29,6 +29,11 @@ namespace qw {
 // are recorded with the trace and skipped.
 std::optional<size_t> DecodeRunLengthPlanes(ByteSpan data, uint32_t* pixels, size_t count);
 
+// The most pixels the colour plane of `data` could cover, judged from its length alone (a
+// repeat run covers 64 pixels in 4 bytes); 0 when the streams' lengths run past `data`. Lets a
+// reader refuse a picture far larger than its data before allocating it.
+size_t RunLengthPlanesReach(ByteSpan data);
+
 // The smallest stream this format can hold for `pixels` (an exact shortest-path choice among
 // literal, repeat and delta runs), as the decoder reads it: both length-prefixed streams.
 Bytes EncodeRunLengthPlanes(const uint32_t* pixels, size_t count);

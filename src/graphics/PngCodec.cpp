@@ -167,6 +167,21 @@ std::optional<size_t> DecodePng(ByteSpan png, uint32_t* pixels, int width, int h
     return job.cursor;
 }
 
+bool PngCanFill(ByteSpan png, int width, int height) {
+    auto h = ReadPngHeader(png);
+    if (!h || width <= 0 || height <= 0 || h->width != static_cast<uint32_t>(width) ||
+        h->height != static_cast<uint32_t>(height) || h->colorType == kPngColorPalette)
+        return false;
+    // Channels per colour type: gray, -, RGB, -, gray + alpha, -, RGBA.
+    static const int kChannels[7] = {1, 0, 3, 0, 2, 0, 4};
+    if (h->colorType < 0 || h->colorType > 6 || kChannels[h->colorType] == 0) return false;
+    const uint64_t bits = uint64_t{h->width} * uint64_t{h->height} * uint64_t(h->bitDepth) *
+                          uint64_t(kChannels[h->colorType]);
+    // The filtered rows hold at least every pixel's bits; deflate packs at most 1032 bytes
+    // into one.
+    return uint64_t{png.size()} * 1032 >= bits / 8;
+}
+
 Bytes EncodePng(const uint32_t* pixels, int width, int height, bool withAlpha, int level) {
     Bytes out;
     if (width <= 0 || height <= 0) return out;

@@ -33,6 +33,11 @@ std::optional<PngHeader> ReadPngHeader(ByteSpan png);
 // its warnings). Gray pictures are widened to RGB and 16-bit channels cut to 8 bits.
 std::optional<size_t> DecodePng(ByteSpan png, uint32_t* pixels, int width, int height);
 
+// Whether `png` can possibly decode to a `width` × `height` picture, judged without libpng and
+// before the pixels are allocated: its header names that size and a colour type other than
+// palette, and the stream is long enough for that many pixels at deflate's best ratio (1032:1).
+bool PngCanFill(ByteSpan png, int width, int height);
+
 // An 8-bit PNG of `pixels` (B, G, R, A words): colour type RGBA when `withAlpha`, else RGB with
 // the alpha bytes dropped. `level` is the zlib level (0–9). Empty when libpng fails.
 Bytes EncodePng(const uint32_t* pixels, int width, int height, bool withAlpha, int level = 6);

@@ -57,6 +57,14 @@ std::optional<std::string> Utf8ToGame(std::string_view text) {
     return Convert(GameCodePage(), "UTF-8", text, false);
 }
 
+std::optional<std::string> CodePageToUtf8(const char* codePage, std::string_view text) {
+    return Convert("UTF-8", codePage, text, false);
+}
+
+std::optional<std::string> Utf8ToCodePage(const char* codePage, std::string_view text) {
+    return Convert(codePage, "UTF-8", text, false);
+}
+
 std::string GameToUtf8Lossy(std::string_view text) {
     return Convert("UTF-8", GameCodePage(), text, true).value_or(std::string());
 }

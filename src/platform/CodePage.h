@@ -16,6 +16,11 @@ const char* GameCodePage();
 std::optional<std::string> GameToUtf8(std::string_view text);
 std::optional<std::string> Utf8ToGame(std::string_view text);
 
+// The same between UTF-8 and a named code page ("CP932", "GBK"), for tools and tests that handle
+// both builds' text.
+std::optional<std::string> CodePageToUtf8(const char* codePage, std::string_view text);
+std::optional<std::string> Utf8ToCodePage(const char* codePage, std::string_view text);
+
 // Lenient form for display: invalid bytes become U+FFFD.
 std::string GameToUtf8Lossy(std::string_view text);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <limits>
 
 #include "common/Text.h"
 
@@ -111,6 +112,9 @@ std::optional<InputScript> InputScript::Parse(std::string_view text, std::string
             auto x = ParseInt(words[2]);
             auto y = ParseInt(words[3]);
             if (!x || !y) return fail("X and Y must be numbers");
+            // The button goes up one tick later, which the last tick number has not got.
+            if (verb == "click" && *tick == std::numeric_limits<int>::max())
+                return fail("a click needs the tick after it");
             action.kind = Action::Kind::Move;
             action.x = *x;
             action.y = *y;

@@ -1,6 +1,12 @@
 #include "platform/Window.h"
 
+#include "platform/AudioSink.h"
+
 namespace qw::platform {
+
+std::unique_ptr<AudioSink> Window::OpenAudio(std::shared_ptr<SoundMixer> mixer) {
+    return MakeHeadlessAudioSink(std::move(mixer), "");
+}
 
 bool Window::TakeOverlayEvent(WindowEvent& event) {
     if (overlay_.events.empty()) return false;

@@ -13,6 +13,9 @@
 
 namespace qw::platform {
 
+class AudioSink;
+class SoundMixer;
+
 struct Point {
     int x = 0;
     int y = 0;
@@ -124,6 +127,10 @@ public:
     virtual CursorHandle LoadCursorImage(const CursorImage& image) = 0;
     virtual void SetCursor(const CursorHandle& cursor) = 0;
 
+    // Where the mixer's sound goes: the audio device, or for windows without one (headless, test
+    // windows) a null sink pulled once per loop pass.
+    virtual std::unique_ptr<AudioSink> OpenAudio(std::shared_ptr<SoundMixer> mixer);
+
     // Scripted input laid over the real devices.
     InputOverlay& Overlay() { return overlay_; }
     const InputOverlay& Overlay() const { return overlay_; }
@@ -136,7 +143,8 @@ protected:
 };
 
 struct HeadlessOptions {
-    bool answerYes = true; // how yes/no questions are answered
+    bool answerYes = true;   // how yes/no questions are answered
+    std::string recordAudio; // WAV file that receives everything mixed, when not empty
 };
 
 std::unique_ptr<Window> CreateSdlWindow();

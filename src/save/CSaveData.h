@@ -104,6 +104,8 @@ public:
     std::array<int32_t, kGlobalVariables> globalVars{};
     std::array<std::array<char, kStringSize>, kStringVariables> stringVars{};
     std::array<char, 64> subtitle{};
+    // The music list BGMLIST fills: file names by number.
+    std::array<std::array<char, kStringSize>, 256> bgmList{};
     int32_t thumbnailMode = 0;
     int32_t thumbnailParam = -1;
     std::array<char, 64> thumbnailName{}; // thumbnail mode 40: the picture's name

@@ -40,6 +40,9 @@ bool CRootFlow::Initialize() {
         return false;
     }
     overlap_ = std::make_unique<CDIBOverlap>();
+    overlap_->SetServices(services.GetSpriteCache(), [](const char* object, const char* file) {
+        Services().ErrorRead(object, file);
+    });
     for (auto& image : ovImage_) {
         image = std::make_unique<CDIBImage>();
         if (!image->Create(800, 600)) {
@@ -163,7 +166,8 @@ void CRootFlow::Move() {
         overlap_->SetFinishNow();
         musicHurry_ = true;
     }
-    overlap_->Move(services.GetFrameTime(), services.GetFrameSpeed());
+    // The stored setting as it is (0 is possible while the options are open: half speed).
+    overlap_->Move(services.GetFrameTime(), save ? save->configEx.frameSpeed : 1);
     if (!overlap_->IsActive()) {
         if (secondPhasePending_ && ready) {
             ovImage_[0]->FillFull(middleColour_);

@@ -59,10 +59,10 @@
     X(CURSOR,        112,   Params("VE"),                          Handler)                        \
     X(MOVIE,         113,   Pending("SSV"),                        StepOver)                       \
     /* Music, voices and sound effects */                                                          \
-    X(BGMLIST,       200,   Pending("VS"),                         StepOver)                       \
-    X(BGMPLAY,       201,   Pending("EVVV"),                       StepOver)                       \
-    X(BGMSTOP,       202,   Pending("VV"),                         StepOver)                       \
-    X(BGMWAIT,       203,   Pending("V"),                          StepOver)                       \
+    X(BGMLIST,       200,   Params("VS"),                          Handler)                        \
+    X(BGMPLAY,       201,   Params("EVVV"),                        Handler)                        \
+    X(BGMSTOP,       202,   Params("VV"),                          Handler)                        \
+    X(BGMWAIT,       203,   Params("V"),                           Handler)                        \
     X(VOICELIST,     204,   Pending("VS"),                         StepOver)                       \
     X(VOICEPLAY,     205,   Pending("Evv").Between(2, 3),          StepOver)                       \
     X(VOICESTOP,     206,   Pending(""),                           StepOver)                       \

@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
     return qw::RunApplication(
         *options,
         [](const qw::LaunchOptions& o) {
-            return o.headless ? qw::platform::CreateHeadlessWindow({o.answerYes})
+            return o.headless ? qw::platform::CreateHeadlessWindow({o.answerYes, o.recordAudio})
                               : qw::platform::CreateSdlWindow();
         },
         [](qw::CMainWindow& main) {

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "platform/AudioSink.h"
 #include "platform/CodePage.h"
 #include "platform/Window.h"
 
@@ -21,6 +22,9 @@ public:
     void Show() override {}
     void Destroy() override {}
     bool IsHeadless() const override { return true; }
+    std::unique_ptr<AudioSink> OpenAudio(std::shared_ptr<SoundMixer> mixer) override {
+        return MakeHeadlessAudioSink(std::move(mixer), options_.recordAudio);
+    }
 
     bool PollEvent(WindowEvent& event) override { return TakeOverlayEvent(event); }
     void WaitEvent(int) override {}

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/AudioSink.h"
 #include "platform/CodePage.h"
 #include "platform/Window.h"
 #include "platform/sdl/SdlKeys.h"
@@ -85,6 +86,9 @@ public:
     }
 
     bool IsHeadless() const override { return false; }
+    std::unique_ptr<AudioSink> OpenAudio(std::shared_ptr<SoundMixer> mixer) override {
+        return OpenSdlAudioSink(std::move(mixer));
+    }
 
     bool PollEvent(WindowEvent& event) override {
         if (TakeOverlayEvent(event)) return true;

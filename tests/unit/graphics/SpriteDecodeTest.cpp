@@ -6,7 +6,9 @@
 
 #include "common/ExecLog.h"
 #include "graphics/CDIBSprite.h"
+#include "graphics/MgdRunLength.h"
 #include "graphics/PngCodec.h"
+#include "unit/FuzzCorpus.h"
 #include "unit/graphics/SpriteFixtures.h"
 
 namespace qw {
@@ -232,6 +234,33 @@ TEST(SpriteDecode, BadDataIsRefusedWithItsText) {
         EXPECT_NE(FormatExecLog().find(c.error), std::string::npos) << c.what;
     }
     OutputExecLog(nullptr);
+}
+
+// A header may name a picture of up to 16384 × 16384 (a gigabyte) in a file of a hundred bytes;
+// the surface must not be allocated before the data is known to be able to fill it.
+TEST(SpriteDecode, DataTooSmallForThePictureIsRefusedBeforeAllocating) {
+    for (const char* name : {"big-raw-no-pixels.mgd", "big-rle-empty-planes.mgd",
+                             "big-png-header-only.mgd", "big-unknown-encoding.mgd"}) {
+        const Bytes file = test::ReadCorpusFile("mgd", name);
+        ASSERT_EQ(ParseMgdHeader(file)->width, 8192) << name;
+        CDIBSprite s;
+        EXPECT_FALSE(s.Decode(file)) << name;
+        EXPECT_STREQ(s.GetLastError(), "デコード失敗") << name;
+        EXPECT_FALSE(s.IsCreated()) << name;
+    }
+
+    // Large pictures whose data does fill them still decode: a blank picture is the most
+    // compressed one each encoder makes.
+    const int side = 1024;
+    const std::vector<uint32_t> blank(size_t{side} * side, 0);
+    const Bytes png = EncodePng(blank.data(), side, side, true, 9);
+    const Bytes planes = EncodeRunLengthPlanes(blank.data(), blank.size());
+    for (const Bytes& file : {MakeMgd(side, side, MgdEncoding::Png, png),
+                              MakeMgd(side, side, MgdEncoding::RunLength, planes)}) {
+        CDIBSprite s;
+        EXPECT_TRUE(s.Decode(file)) << s.GetLastError();
+        EXPECT_EQ(s.GetWidth(), side);
+    }
 }
 
 TEST(SpriteDecode, LenientCasesThatStillLookRight) {

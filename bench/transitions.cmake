@@ -1,0 +1,4 @@
+# The transitions' peer: pixman's compositor (solid-mask OVER, affine and projective SRC,
+# bilinear OVER).
+pkg_check_modules(BENCH_PIXMAN REQUIRED IMPORTED_TARGET pixman-1)
+target_link_libraries(bench_${name} PRIVATE PkgConfig::BENCH_PIXMAN)

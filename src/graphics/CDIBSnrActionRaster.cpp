@@ -1,0 +1,240 @@
+// CDIBSnrAction: the raster, a wave through the layer (a = fade-in time, b = fade-out time,
+// c = wave period in ms, doubled at set-up; extra: amplitude and direction, 0 horizontal,
+// 1 vertical, 2 both). The layer is cut into a grid of 50 × 50 quads whose corners sway; the
+// quads are drawn through a mask so that where they overlap each pixel is blended once.
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <numbers>
+#include <vector>
+
+#include "common/ExecLog.h"
+#include "graphics/CDIBSnrAction.h"
+#include "graphics/PixelKernels.h"
+#include "graphics/PixelRules.h"
+#include "graphics/QuadEdgeScan.h"
+
+namespace qw {
+
+namespace {
+
+constexpr double kTwoPi = 2 * std::numbers::pi;
+constexpr double kGridStep = 0.02;               // one fiftieth of the layer per grid cell
+constexpr double kAngleStepFactor = 0.019607844; // 1 / 51
+constexpr size_t kPageMask = 800 * 600;
+
+int32_t Saturate(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+// An angle above one turn loses its whole turns.
+double ReduceTurns(double a) {
+    return a > kTwoPi ? std::fmod(a, kTwoPi) : a;
+}
+
+// Integer part of a product, saturated (sin × A' with an amplitude from saved data).
+double Trunc(double v) {
+    return std::trunc(std::clamp(v, -1e9, 1e9));
+}
+
+// The end of the run of zero mask bytes that starts at `i`, eight bytes at a time.
+size_t UnmarkedRunEnd(const uint8_t* m, size_t i, size_t n) {
+    while (i + 8 <= n) {
+        uint64_t word;
+        std::memcpy(&word, m + i, 8);
+        if (word) break;
+        i += 8;
+    }
+    while (i < n && !m[i])
+        ++i;
+    return i;
+}
+
+} // namespace
+
+bool CDIBSnrAction::SetupRaster() {
+    AddExecLog("CDIBSnrAction::SetupRaster");
+    time_ = fadeIn_ = fadeOut_ = 0;
+    rasterPeriod_ = Saturate(int64_t{def_.C()} * 2);
+    mask_.assign(kPageMask, 0);
+    return true;
+}
+
+void CDIBSnrAction::ReleaseRaster() {
+    AddExecLog("CDIBSnrAction::ReleaseRaster");
+    mask_.clear();
+    mask_.shrink_to_fit();
+}
+
+void CDIBSnrAction::SaveRaster(ByteWriter& out) const {
+    AddExecLog("CDIBSnrAction::SaveRaster");
+    out.Put<int32_t>(time_);
+    out.Put<int32_t>(fadeIn_);
+    out.Put<int32_t>(fadeOut_);
+}
+
+void CDIBSnrAction::LoadRaster(ByteSpan body) {
+    AddExecLog("CDIBSnrAction::LoadRaster");
+    SetupRaster();
+    time_ = LoadLEUnchecked<int32_t>(body.data());
+    fadeIn_ = LoadLEUnchecked<int32_t>(body.data() + 4);
+    fadeOut_ = LoadLEUnchecked<int32_t>(body.data() + 8);
+}
+
+void CDIBSnrAction::MoveRaster(int ms) {
+    AddExecLog("CDIBSnrAction::MoveRaster");
+    drawn_ = 0;
+    const int32_t in = def_.A(), out = def_.B();
+    double speed = 1;
+    // Hurried, the fades complete at once; the wave runs on.
+    if (playing_) {
+        const int32_t end = std::max(in, 0);
+        fadeIn_ = fast_ ? end : Saturate(std::min<int64_t>(int64_t{fadeIn_} + ms, end));
+        if (fadeIn_ >= in) playedIn_ = 1;
+        if (in > 0) speed = 1 + static_cast<double>(fadeIn_) / in;
+    } else {
+        const int32_t end = std::max(out, 0);
+        fadeOut_ = fast_ ? end : Saturate(std::min<int64_t>(int64_t{fadeOut_} + ms, end));
+        if (out > 0) speed = (1 - static_cast<double>(fadeOut_) / out) + 1;
+        if (fadeOut_ >= out) {
+            stopped_ = 1;
+            active_ = 0;
+        }
+    }
+    // The phase goes faster while the wave swells (up to twice) and slows as it calms.
+    const int32_t period = rasterPeriod_;
+    if (period <= 0) {
+        time_ = 0;
+    } else {
+        const auto step = static_cast<int64_t>(std::clamp(ms * speed, 0.0, 4e9));
+        time_ = static_cast<int32_t>((int64_t{time_} + step) % period);
+    }
+    drawn_ = 1;
+}
+
+double CDIBSnrAction::RasterAmplitude() const {
+    const double a = def_.Extra(0);
+    if (!active_) return 0;
+    if (playing_) {
+        const int32_t in = def_.A();
+        return in > 0 ? a * fadeIn_ / in : a;
+    }
+    const int32_t out = def_.B();
+    return out > 0 ? a * (1 - static_cast<double>(fadeOut_) / out) : a;
+}
+
+void CDIBSnrAction::DrawRaster(const ActionDrawParam& param) {
+    AddExecLog("CDIBSnrAction::DrawRaster");
+    CDIBImage& dst = *param.dst;
+    CDIBImage& pic = *param.picture;
+    const size_t cells = static_cast<size_t>(dst.GetWidth()) * dst.GetHeight();
+    if (mask_.size() < cells) mask_.resize(cells); // only for a surface larger than a page
+    // The marks of the last frame go: each frame blends every pixel once.
+    std::memset(mask_.data(), 0, cells);
+
+    const double amp = def_.Extra(0);
+    const double ampNow = RasterAmplitude();
+    const int direction = def_.Extra(1);
+    const int32_t period = rasterPeriod_;
+    const double f = period > 0 ? static_cast<double>(time_) / period : 0;
+    // An amplitude of 0 displaces nothing whatever the step; keep the step finite.
+    const double ratio = amp != 0 ? ampNow / amp : 1;
+    const double step = ((1 - ratio) + 1) * kTwoPi * kAngleStepFactor;
+    const double start = (1 - f) * kTwoPi;
+
+    constexpr int n = kGrid;
+    double shift[n]; // integer part of sin(angle) × A' for row or column i
+    for (int i = 0; i < n; ++i)
+        shift[i] = Trunc(std::sin(ReduceTurns(step * i + start)) * ampNow);
+    const double w = param.width, h = param.height;
+    const double pw = pic.GetWidth(), ph = pic.GetHeight();
+    const bool sway_x = direction == 0 || direction == 2, sway_y = direction == 1 || direction == 2;
+
+    const auto point = [&](int r, int k, QuadCorner& c, QuadSource& s) {
+        double x = std::trunc(k * (w - 1) * kGridStep), y = std::trunc(r * (h - 1) * kGridStep);
+        if (sway_x) x += shift[r];
+        if (sway_y) y += shift[k];
+        double sx = std::trunc(k * pw * kGridStep), sy = std::trunc(r * ph * kGridStep);
+        if (k == n - 1) x -= 1, sx -= 1;
+        if (r == n - 1) y -= 1, sy -= 1;
+        s = {static_cast<int16_t>(std::clamp(sx, 0.0, 32767.0)),
+             static_cast<int16_t>(std::clamp(sy, 0.0, 32767.0))};
+        return SetCorner(c, x + param.x, y + param.y, param.z);
+    };
+    for (int r = 0; r + 1 < n; ++r) {
+        for (int k = 0; k + 1 < n; ++k) {
+            VertexQuad q;
+            if (!point(r, k, q.corner[0], q.source[0]) ||
+                !point(r, k + 1, q.corner[1], q.source[1]) ||
+                !point(r + 1, k + 1, q.corner[2], q.source[2]) ||
+                !point(r + 1, k, q.corner[3], q.source[3]))
+                continue;
+            q.colour = param.colour;
+            if (CameraTransform(param, q, nullptr)) BltRaster(pic, dst, q, mask_.data());
+        }
+    }
+}
+
+void CDIBSnrAction::BltRaster(CDIBImage& src, CDIBImage& dst, const VertexQuad& quad,
+                              uint8_t* mask) {
+    if (!src.IsCreated() || !dst.IsCreated()) return;
+    const RegionRect clip = dst.GetClipRect();
+    const int left = std::max(clip.left, 0), right = std::min(clip.right, dst.GetWidth() - 1);
+    const int top = std::max(clip.top, 0), bottom = std::min(clip.bottom, dst.GetHeight() - 1);
+    QuadEdgeScan scan;
+    if (left > right || top > bottom ||
+        !scan.Scan(quad, top, bottom, src.GetWidth(), src.GetHeight()))
+        return;
+    const uint32_t* pixels = src.GetPixels();
+    const size_t pitch = static_cast<size_t>(src.GetWidth());
+    const size_t dstPitch = static_cast<size_t>(dst.GetWidth());
+    const uint32_t colour = quad.colour;
+    const PixelKernels& k = ActivePixelKernels();
+    // One row of samples; grows once to the widest destination seen.
+    thread_local std::vector<uint32_t> scratch;
+    if (scratch.size() < static_cast<size_t>(dst.GetWidth()))
+        scratch.resize(static_cast<size_t>(dst.GetWidth()));
+    for (int y = scan.FirstRow(); y <= scan.LastRow(); ++y) {
+        const ScanEdgeRow& r = scan.Row(y);
+        if (r.minX > r.maxX) continue;
+        // The blends' step: (extent + 1) / length, in 16.16.
+        const int64_t len = int64_t{r.maxX} - r.minX + 1;
+        const int64_t du = (int64_t{r.uMax - r.uMin + 1} << 16) / len;
+        const int64_t dv = (int64_t{r.vMax - r.vMin + 1} << 16) / len;
+        int64_t u = int64_t{r.uMin} << 16, v = int64_t{r.vMin} << 16;
+        int start = r.minX;
+        if (start < left) {
+            u += du * (left - start), v += dv * (left - start);
+            start = left;
+        }
+        const int end = std::min<int>(right, r.maxX);
+        if (start > end) continue;
+        const size_t n = static_cast<size_t>(end - start + 1);
+        uint32_t* d = dst.Row(y) + start;
+        uint8_t* m = mask + static_cast<size_t>(y) * dstPitch + start;
+        uint32_t* s = scratch.data();
+        if (dv == 0) { // one source row
+            const uint32_t* row = pixels + static_cast<size_t>(v >> 16) * pitch;
+            for (size_t i = 0; i < n; ++i, u += du)
+                s[i] = row[u >> 16];
+        } else {
+            for (size_t i = 0; i < n; ++i, u += du, v += dv)
+                s[i] = pixels[static_cast<size_t>(v >> 16) * pitch + static_cast<size_t>(u >> 16)];
+        }
+        // Runs of unmarked pixels go through the span blend (which leaves transparent source
+        // pixels as they are); only the pixels it blended are marked.
+        for (size_t i = 0; i < n;) {
+            if (m[i]) {
+                ++i;
+                continue;
+            }
+            const size_t j = UnmarkedRunEnd(m, i, n);
+            k.blend(d + i, s + i, j - i, colour);
+            for (; i < j; ++i)
+                m[i] = static_cast<uint8_t>((s[i] >> 24) != 0);
+        }
+    }
+}
+
+} // namespace qw

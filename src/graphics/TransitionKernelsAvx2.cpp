@@ -1,0 +1,97 @@
+// AVX2 transition kernels: the SSE2 kernels' arithmetic on eight pixels at a time. Compiled for
+// AVX2 and reached only through the table after the processor check; tails go to the SSE2
+// kernels.
+
+#include "graphics/TransitionKernels.h"
+
+#if defined(__x86_64__) && defined(__AVX2__)
+
+#include <immintrin.h>
+
+namespace qw {
+
+namespace {
+
+inline __m256i Load(const uint32_t* p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+inline void Store(uint32_t* p, __m256i v) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+}
+// Eight bytes widened to eight 32-bit lanes.
+inline __m256i Bytes8(const uint8_t* p) {
+    return _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)));
+}
+inline __m256i Div255(__m256i x) {
+    return _mm256_srli_epi16(_mm256_mulhi_epu16(x, _mm256_set1_epi16(static_cast<short>(0x8081))),
+                             7);
+}
+
+void RuleStep(uint32_t* dst, const uint32_t* from, const uint32_t* to, const uint8_t* rule,
+              size_t n, uint32_t threshold) {
+    const __m256i t = _mm256_set1_epi32(static_cast<int>(threshold));
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i below = _mm256_cmpgt_epi32(t, Bytes8(rule + i));
+        Store(dst + i, _mm256_blendv_epi8(Load(to + i), Load(from + i), below));
+    }
+    sse2::RuleStep(dst + i, from + i, to + i, rule + i, n - i, threshold);
+}
+
+void RuleSoft(uint32_t* dst, const uint32_t* from, const uint32_t* to, const uint8_t* rule,
+              size_t n, const uint8_t* level) {
+    const __m256i zero = _mm256_setzero_si256(), w255 = _mm256_set1_epi16(255);
+    const __m256i alpha = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i c = _mm256_setr_epi32(
+            level[rule[i]], level[rule[i + 1]], level[rule[i + 2]], level[rule[i + 3]],
+            level[rule[i + 4]], level[rule[i + 5]], level[rule[i + 6]], level[rule[i + 7]]);
+        const __m256i c16 = _mm256_packs_epi32(c, c);
+        const __m256i pairs = _mm256_unpacklo_epi16(c16, c16);
+        const __m256i wlo = _mm256_unpacklo_epi32(pairs, pairs);
+        const __m256i whi = _mm256_unpackhi_epi32(pairs, pairs);
+        const __m256i f = Load(from + i), b = Load(to + i);
+        const __m256i lo = Div255(_mm256_add_epi16(
+            _mm256_mullo_epi16(_mm256_unpacklo_epi8(b, zero), wlo),
+            _mm256_mullo_epi16(_mm256_unpacklo_epi8(f, zero), _mm256_sub_epi16(w255, wlo))));
+        const __m256i hi = Div255(_mm256_add_epi16(
+            _mm256_mullo_epi16(_mm256_unpackhi_epi8(b, zero), whi),
+            _mm256_mullo_epi16(_mm256_unpackhi_epi8(f, zero), _mm256_sub_epi16(w255, whi))));
+        const __m256i mixed = _mm256_or_si256(_mm256_packus_epi16(lo, hi), alpha);
+        Store(dst + i, _mm256_blendv_epi8(mixed, f, _mm256_cmpeq_epi32(c, zero)));
+    }
+    sse2::RuleSoft(dst + i, from + i, to + i, rule + i, n - i, level);
+}
+
+void MaskSelect(uint32_t* dst, const uint32_t* a, const uint32_t* b, const uint8_t* mask,
+                size_t n) {
+    const __m256i zero = _mm256_setzero_si256();
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i clear = _mm256_cmpeq_epi32(Bytes8(mask + i), zero);
+        Store(dst + i, _mm256_blendv_epi8(Load(b + i), Load(a + i), clear));
+    }
+    sse2::MaskSelect(dst + i, a + i, b + i, mask + i, n - i);
+}
+
+constexpr TransitionKernels kKernels{
+    .name = "avx2",
+    .ruleStep = RuleStep,
+    .ruleSoft = RuleSoft,
+    .maskSelect = MaskSelect,
+};
+
+} // namespace
+
+const TransitionKernels* const avx2::kTransitionTable = &kKernels;
+
+} // namespace qw
+
+#else
+
+namespace qw {
+const TransitionKernels* const avx2::kTransitionTable = nullptr;
+} // namespace qw
+
+#endif
