@@ -43,6 +43,11 @@ struct PixelKernels {
     // avg = (below[i] + row[i − 1] + row[i + 1] + row[i]) / 4. row[−1] and row[n] must exist;
     // heats are never negative. out may not overlap row or below.
     void (*fireRow)(int32_t* out, const int32_t* row, const int32_t* below, size_t n);
+    // The masked blend span of the water and raster blits: each pixel whose source alpha is not 0
+    // and whose mask byte is 0 gets PixelRules.h's Blend with `colour` and its mask byte set to 1,
+    // so a destination pixel is blended at most once however many spans cross it.
+    void (*maskedBlend)(uint32_t* dst, uint8_t* mask, const uint32_t* src, size_t n,
+                        uint32_t colour);
 };
 
 enum class SimdLevel { Scalar, Sse2, Avx2 };

@@ -298,6 +298,7 @@ constexpr PixelKernels kKernels{
     .bilinearAcross = sse2::BilinearAcross,
     .bilinearDown = BilinearDown,
     .fireRow = sse2::FireRow,
+    .maskedBlend = sse2::MaskedBlend,
 };
 
 } // namespace

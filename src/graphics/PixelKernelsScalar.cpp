@@ -87,6 +87,14 @@ void BilinearDown(uint32_t* out, const uint64_t* top, const uint64_t* bottom, in
     }
 }
 
+void MaskedBlend(uint32_t* dst, uint8_t* mask, const uint32_t* src, size_t n, uint32_t colour) {
+    for (size_t i = 0; i < n; ++i) {
+        if (mask[i] != 0 || pixel::Ch(src[i], 24) == 0) continue;
+        dst[i] = pixel::Blend(dst[i], src[i], colour);
+        mask[i] = 1;
+    }
+}
+
 void FireRow(int32_t* out, const int32_t* row, const int32_t* below, size_t n) {
     for (size_t i = 0; i < n; ++i) {
         const int32_t avg = (below[i] + row[i - 1] + row[i + 1] + row[i]) / 4;
@@ -111,6 +119,7 @@ const PixelKernels& ScalarPixelKernels() {
         .bilinearAcross = scalar::BilinearAcross,
         .bilinearDown = scalar::BilinearDown,
         .fireRow = scalar::FireRow,
+        .maskedBlend = scalar::MaskedBlend,
     };
     return kernels;
 }

@@ -8,6 +8,8 @@
 
 #include <emmintrin.h>
 
+#include <cstring>
+
 #include "graphics/PixelKernelsScalar.h"
 #include "graphics/PixelKernelsX86.h"
 
@@ -336,6 +338,31 @@ void BilinearDown(uint32_t* out, const uint64_t* top, const uint64_t* bottom, in
     scalar::BilinearDown(out + i, top + i, bottom + i, v, dv, n - i);
 }
 
+// Four pixels at a time: the blend of all four, kept only where the mask is clear and the
+// source not transparent.
+void MaskedBlend(uint32_t* dst, uint8_t* mask, const uint32_t* src, size_t n, uint32_t colour) {
+    const __m128i zero = _mm_setzero_si128();
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        int32_t m4;
+        std::memcpy(&m4, mask + i, 4);
+        const __m128i lanes =
+            _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(m4), zero), zero);
+        const __m128i visible = _mm_cmpgt_epi32(_mm_srli_epi32(Load(src + i), 24), zero);
+        const __m128i take = _mm_and_si128(_mm_cmpeq_epi32(lanes, zero), visible);
+        const int bits = _mm_movemask_ps(_mm_castsi128_ps(take));
+        if (bits == 0) continue;
+        alignas(16) uint32_t blended[4];
+        std::memcpy(blended, dst + i, sizeof blended);
+        Blend(blended, src + i, 4, colour);
+        const __m128i d = Load(dst + i);
+        Store(dst + i, _mm_or_si128(_mm_and_si128(take, Load(blended)), _mm_andnot_si128(take, d)));
+        for (int j = 0; j < 4; ++j)
+            if (bits & (1 << j)) mask[i + static_cast<size_t>(j)] = 1;
+    }
+    scalar::MaskedBlend(dst + i, mask + i, src + i, n - i, colour);
+}
+
 // Heats are never negative, so the division by 4 is a shift; avg − 7 with a floor at 0 is the
 // same as max(avg, 7) − 7, which only needs a compare.
 void FireRow(int32_t* out, const int32_t* row, const int32_t* below, size_t n) {
@@ -372,6 +399,7 @@ const PixelKernels* Sse2PixelKernels() {
         .bilinearAcross = sse2::BilinearAcross,
         .bilinearDown = sse2::BilinearDown,
         .fireRow = sse2::FireRow,
+        .maskedBlend = sse2::MaskedBlend,
     };
     return &kernels;
 }

@@ -23,6 +23,7 @@ void BilinearAcross(uint64_t* out, const uint32_t* row, int32_t u, int32_t du, s
 void BilinearDown(uint32_t* out, const uint64_t* top, const uint64_t* bottom, int32_t v, int32_t dv,
                   size_t n);
 
+void MaskedBlend(uint32_t* dst, uint8_t* mask, const uint32_t* src, size_t n, uint32_t colour);
 void FireRow(int32_t* out, const int32_t* row, const int32_t* below, size_t n);
 
 } // namespace qw::sse2
