@@ -9,6 +9,8 @@ GAME    ?= $(RELEASE)/demo/game
 # each, FUZZ_JOBS at a time, at low priority; the grown corpora stay in $(FUZZ)/fuzz/.
 FUZZ_SECONDS ?= 1800
 FUZZ_JOBS    ?= 1
+# Wall-clock seconds one input may take in those runs (low priority on a busy machine).
+FUZZ_INPUT_TIMEOUT ?= 30
 FUZZ_ONLY    ?= .
 # Until the game has its title screen, `make run` starts the demo's story directly.
 GAME_ARGS ?= --start-scenario START
@@ -45,7 +47,7 @@ fuzz: fuzz-build
 	cd $(FUZZ) && ctest --output-on-failure -j $(JOBS)
 
 fuzz-long: fuzz-build
-	cd $(FUZZ) && QW_FUZZ_SECONDS=$(FUZZ_SECONDS) nice ctest -V -j $(FUZZ_JOBS) -R 'fuzz_.*($(FUZZ_ONLY)).*_smoke'
+	cd $(FUZZ) && QW_FUZZ_SECONDS=$(FUZZ_SECONDS) QW_FUZZ_INPUT_TIMEOUT=$(FUZZ_INPUT_TIMEOUT) nice -n 19 ctest -V -j $(FUZZ_JOBS) -R 'fuzz_.*($(FUZZ_ONLY)).*_smoke'
 
 test: unit fuzz
 

@@ -11,6 +11,11 @@ cmake_minimum_required(VERSION 3.22)
 if(DEFINED ENV{QW_FUZZ_SECONDS} AND NOT "$ENV{QW_FUZZ_SECONDS}" STREQUAL "")
     set(SECONDS $ENV{QW_FUZZ_SECONDS})
 endif()
+# QW_FUZZ_INPUT_TIMEOUT likewise replaces INPUT_TIMEOUT: the per-input timeout is wall-clock time,
+# and a long run at low priority on a busy machine needs more of it than a smoke run.
+if(DEFINED ENV{QW_FUZZ_INPUT_TIMEOUT} AND "$ENV{QW_FUZZ_INPUT_TIMEOUT}" MATCHES "^[1-9][0-9]*$")
+    set(INPUT_TIMEOUT $ENV{QW_FUZZ_INPUT_TIMEOUT})
+endif()
 if(NOT SECONDS MATCHES "^[0-9]+$" OR SECONDS EQUAL 0)
     message(FATAL_ERROR "fuzz_${NAME}: the run time must be a positive number of seconds, not '${SECONDS}'")
 endif()

@@ -66,6 +66,7 @@ void SetInstallDir(const std::string& directory) {
 bool InitApplication(const LaunchOptions& options, const WindowFactory& makeWindow,
                      const MainWindowSetup& setup) {
     AddExecLog("InitApplication");
+    g_options = options;
     SetInstallDir(options.gameDir);
     SeedRandom(options.seed ? *options.seed : platform::LocalTimeSeed());
     g_plainFile = std::make_unique<CFile>();
@@ -141,7 +142,12 @@ int RunApplication(const LaunchOptions& options, const WindowFactory& makeWindow
     InitExecLog();
     platform::InstallFatalSignalHandler(OnFatalSignal);
 
-    if (options.ticks == 0) { // nothing to run: close at once, through the normal shutdown
+    return RunStartedApplication(script ? &*script : nullptr);
+}
+
+int RunStartedApplication(const platform::InputScript* script) {
+    AddExecLog("RunStartedApplication");
+    if (g_options.ticks == 0) { // nothing to run: close at once, through the normal shutdown
         g_main->SetCloseWithoutAsking(true);
         g_main->PostCloseRequest();
     }

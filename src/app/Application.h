@@ -14,6 +14,9 @@ namespace qw {
 
 class CFile;
 class CMainWindow;
+namespace platform {
+class InputScript;
+}
 
 // Makes the window backend the options ask for (the program links the backends in).
 using WindowFactory = std::function<std::unique_ptr<platform::Window>(const LaunchOptions&)>;
@@ -28,6 +31,10 @@ int RunApplication(const LaunchOptions& options, const WindowFactory& makeWindow
 
 bool InitApplication(const LaunchOptions& options, const WindowFactory& makeWindow,
                      const MainWindowSetup& setup = {});
+// The loop of a game that InitApplication started, with `script` (may be null) applied tick by
+// tick, until the game quits; then releases it. Returns the exit status. RunApplication ends
+// with this; programs that start the engine themselves (the start-up fuzz target) call it too.
+int RunStartedApplication(const platform::InputScript* script);
 void ReleaseApplication();
 
 // The game directory, always ending with a separator, and "Novel.ini" in it.

@@ -3,43 +3,80 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <functional>
+#include <string>
 
 namespace qw::platform {
 
 namespace {
-std::string RuntimeDirectory() {
-    if (const char* dir = std::getenv("XDG_RUNTIME_DIR"); dir && *dir) return dir;
-    return "/tmp";
+
+// A directory only this user can reach, or "" when none can be had: the runtime directory the
+// session provides, else "quillwork-<uid>" made 0700 in the temporary directory. In a shared
+// "/tmp" another user may have made that name first, or put a symlink there; the directory is
+// used only when it is a real directory owned by this user that nobody else can enter.
+std::string PrivateDirectory() {
+    auto isPrivate = [](const std::string& dir) {
+        struct stat st {};
+        return ::lstat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+               (st.st_mode & 077) == 0;
+    };
+    if (const char* dir = std::getenv("XDG_RUNTIME_DIR"); dir && *dir && isPrivate(dir)) return dir;
+    const char* tmp = std::getenv("TMPDIR");
+    std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/quillwork-" +
+                      std::to_string(static_cast<unsigned long>(::getuid()));
+    if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return {};
+    return isPrivate(dir) ? dir : std::string();
 }
+
 } // namespace
 
 InstanceLock::InstanceLock(const std::string& key) {
+    std::string dir = PrivateDirectory();
+    if (dir.empty()) return;
     size_t hash = std::hash<std::string>{}(key);
     char name[64];
     std::snprintf(name, sizeof name, "/quillwork-%016zx.lock", hash);
-    path_ = RuntimeDirectory() + name;
+    path_ = dir + name;
 }
 
 InstanceLock::~InstanceLock() {
-    if (fd_ >= 0) ::close(fd_); // the lock goes with the descriptor
+    if (fd_ < 0) return;
+    // Removed while still locked: a process that opens the name from now on makes a new file,
+    // and one that opened the old file sees, once it has the lock, that the name has moved on.
+    ::unlink(path_.c_str());
+    ::close(fd_);
 }
 
 bool InstanceLock::Acquire() {
     if (fd_ >= 0) return true;
-    int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return true; // no runtime directory: run rather than refuse the player
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (path_.empty()) return true; // no private directory: run rather than refuse the player
+    // A few rounds at most: each retry means another instance removed the file meanwhile.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0) return true;
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);
+            return false;
+        }
+        // The lock counts only when it is on the file the name stands for now.
+        struct stat held {
+        }, named{};
+        if (::fstat(fd, &held) == 0 && ::stat(path_.c_str(), &named) == 0 &&
+            held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
+            fd_ = fd;
+            return true;
+        }
         ::close(fd);
-        return false;
     }
-    fd_ = fd;
     return true;
 }
 

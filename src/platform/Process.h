@@ -7,8 +7,11 @@
 
 namespace qw::platform {
 
-// A lock held for the life of the process, keyed by the game directory, in the user's runtime
-// directory. Acquire() is false when another process holds it.
+// A lock held for the life of the process, keyed by the game directory: a file in a directory
+// private to the user (the session's runtime directory, else "quillwork-<uid>" made 0700 in the
+// temporary directory), opened without following symlinks and removed when the lock is
+// released. Acquire() is false when another process holds it; without a private directory the
+// game runs unlocked (Path() is then empty).
 class InstanceLock {
 public:
     explicit InstanceLock(const std::string& key);
