@@ -17,23 +17,28 @@ FUZZ_ONLY    ?= .
 # Until the game has its title screen, `make run` starts the demo's story directly.
 GAME_ARGS ?= --start-scenario START
 
-.PHONY: deps run run-ui build demo test unit tsan fuzz fuzz-build fuzz-long bench format clean
+.PHONY: deps configure run run-ui build demo test unit tsan fuzz fuzz-build fuzz-long bench format clean
 
 deps:
 	@./scripts/install-deps.sh
 
-build: deps
+configure: deps
 	cmake -S . -B $(RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+# Everything of the release build: engine, tools, tests and benchmarks.
+build: configure
 	cmake --build $(RELEASE) -j $(JOBS)
 
-demo: build
-	cmake --build $(RELEASE) --target demo_game -j $(JOBS)
+# Only what `make run` needs: the engine, and the demo game with the tools that make it.
+demo: configure
+	cmake --build $(RELEASE) --target quillwork demo_game -j $(JOBS)
 
 run: demo
 	$(RELEASE)/src/quillwork $(GAME) $(GAME_ARGS)
 
 # The demo game opened on the control test screen, to try the controls by hand.
 run-ui: demo
+	cmake --build $(RELEASE) --target quillwork-ui-test -j $(JOBS)
 	$(RELEASE)/tests/quillwork-ui-test $(GAME)
 
 unit: deps

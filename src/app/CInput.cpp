@@ -2,6 +2,7 @@
 
 #include "app/HitMap.h"
 #include "common/ExecLog.h"
+#include "common/Result.h"
 #include "files/MemberSource.h"
 #include "platform/Clock.h"
 #include "platform/Window.h"
@@ -217,7 +218,10 @@ bool CInput::ReadHitMap(std::string_view name) {
         auto file = archive_->ReadMember(name);
         if (!file) return false;
         auto pixels = DecodeHitMap(*file);
-        if (!pixels) return false;
+        if (!pixels) {
+            NoteRefusal(std::string(name), pixels.Reason());
+            return false;
+        }
         slot.name = std::string(name);
         slot.pixels = std::move(*pixels);
         return true;

@@ -4,6 +4,7 @@
 #include "app/CMainWindow.h"
 #include "app/CursorFile.h"
 #include "common/ExecLog.h"
+#include "common/Result.h"
 #include "files/CFileJoin.h"
 #include "files/GameArchives.h"
 
@@ -14,7 +15,10 @@ platform::CursorHandle CMainWindow::ReadCursor(const std::string& fileName) {
     auto file = GetFileJoin(kArchiveData)->ReadMember(fileName);
     if (!file) return nullptr;
     auto image = DecodeCursorFile(*file);
-    if (!image) return nullptr;
+    if (!image) {
+        NoteRefusal(fileName, image.Reason());
+        return nullptr;
+    }
     return window_->LoadCursorImage(*image);
 }
 

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/Result.h"
+
 namespace qw {
 namespace {
 
 constexpr int kMaxCursorSide = 256;
 
-std::optional<platform::CursorImage> DecodeIconBitmap(ByteSpan image, int hotX, int hotY) {
+Result<platform::CursorImage> DecodeIconBitmap(ByteSpan image, int hotX, int hotY) {
     auto headerSize = LoadLE<uint32_t>(image, 0);
     auto width = LoadLE<int32_t>(image, 4);
     auto doubleHeight = LoadLE<int32_t>(image, 8);
@@ -17,20 +19,28 @@ std::optional<platform::CursorImage> DecodeIconBitmap(ByteSpan image, int hotX, 
     auto usedColours = LoadLE<uint32_t>(image, 32);
     if (!headerSize || *headerSize < 40 || !width || !doubleHeight || !bits || !compression ||
         !usedColours)
-        return std::nullopt;
+        return Refuse("the image's bitmap header is cut short or not a bitmap header (%zu bytes)",
+                      image.size());
     int w = *width, h = *doubleHeight / 2;
-    if (w <= 0 || h <= 0 || w > kMaxCursorSide || h > kMaxCursorSide || *compression != 0)
-        return std::nullopt;
+    if (w <= 0 || h <= 0 || w > kMaxCursorSide || h > kMaxCursorSide)
+        return Refuse("image of %d x %d: cursors are 1 to %d pixels wide and high", w, h,
+                      kMaxCursorSide);
+    if (*compression != 0)
+        return Refuse("compressed images (compression %u) are not read", *compression);
     int bpp = *bits;
-    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24 && bpp != 32) return std::nullopt;
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24 && bpp != 32)
+        return Refuse("%d bits per pixel (1, 4, 8, 24 or 32)", bpp);
     size_t paletteEntries = bpp <= 8 ? (*usedColours ? *usedColours : (1u << bpp)) : 0;
-    if (paletteEntries > 256) return std::nullopt;
+    if (paletteEntries > 256) return Refuse("%zu palette entries (at most 256)", paletteEntries);
     size_t paletteOffset = *headerSize;
     size_t xorOffset = paletteOffset + paletteEntries * 4;
     size_t xorStride = ((static_cast<size_t>(w) * static_cast<size_t>(bpp) + 31) / 32) * 4;
     size_t andStride = ((static_cast<size_t>(w) + 31) / 32) * 4;
     size_t andOffset = xorOffset + xorStride * static_cast<size_t>(h);
-    if (!FitsIn(image.size(), xorOffset, xorStride * static_cast<size_t>(h))) return std::nullopt;
+    if (!FitsIn(image.size(), xorOffset, xorStride * static_cast<size_t>(h)))
+        return Refuse("the %d x %d pixels (%zu bytes at %zu) run past the end of the image (%zu "
+                      "bytes)",
+                      w, h, xorStride * static_cast<size_t>(h), xorOffset, image.size());
     bool hasMask = FitsIn(image.size(), andOffset, andStride * static_cast<size_t>(h));
 
     platform::CursorImage out;
@@ -86,18 +96,22 @@ std::optional<platform::CursorImage> DecodeIconBitmap(ByteSpan image, int hotX, 
     return out;
 }
 
-std::optional<platform::CursorImage> DecodeIconDirectory(ByteSpan file) {
+Result<platform::CursorImage> DecodeIconDirectory(ByteSpan file) {
     auto reserved = LoadLE<uint16_t>(file, 0);
     auto type = LoadLE<uint16_t>(file, 2);
     auto count = LoadLE<uint16_t>(file, 4);
-    if (!reserved || *reserved != 0 || !type || (*type != 1 && *type != 2) || !count || *count == 0)
-        return std::nullopt;
+    if (!reserved || *reserved != 0 || !type || (*type != 1 && *type != 2))
+        return Refuse("not a cursor or icon file (no icon directory)");
+    if (!count || *count == 0) return Refuse("the icon directory holds no image");
     auto hotX = LoadLE<uint16_t>(file, 6 + 4);
     auto hotY = LoadLE<uint16_t>(file, 6 + 6);
     auto size = LoadLE<uint32_t>(file, 6 + 8);
     auto offset = LoadLE<uint32_t>(file, 6 + 12);
-    if (!hotX || !hotY || !size || !offset || !FitsIn(file.size(), *offset, *size))
-        return std::nullopt;
+    if (!hotX || !hotY || !size || !offset)
+        return Refuse("the icon directory is cut short (%zu bytes)", file.size());
+    if (!FitsIn(file.size(), *offset, *size))
+        return Refuse("image 0: offset %u + size %u is past the end of the file (%zu bytes)",
+                      *offset, *size, file.size());
     int hx = *type == 2 ? *hotX : 0, hy = *type == 2 ? *hotY : 0;
     return DecodeIconBitmap(file.subspan(*offset, *size), hx, hy);
 }
@@ -122,11 +136,11 @@ std::optional<RiffChunk> NextChunk(ByteSpan region, size_t& pos) {
 }
 
 // The first "icon" chunk inside the "fram" list of an animated cursor.
-std::optional<ByteSpan> FirstAniFrame(ByteSpan file) {
+Result<ByteSpan> FirstAniFrame(ByteSpan file) {
     auto riffSize = LoadLE<uint32_t>(file, 4);
     if (!riffSize || std::memcmp(file.data(), "RIFF", 4) != 0 ||
         std::memcmp(file.data() + 8, "ACON", 4) != 0)
-        return std::nullopt;
+        return Refuse("a RIFF file that is not an animated cursor (no ACON)");
     // A RIFF or list size larger than the file is tolerated: the chunks that are there are read.
     ByteSpan riff = file.first(std::min<uint64_t>(file.size(), uint64_t{*riffSize} + 8));
     size_t pos = 12;
@@ -137,18 +151,20 @@ std::optional<ByteSpan> FirstAniFrame(ByteSpan file) {
         size_t inner = 4;
         while (auto frame = NextChunk(chunk->body, inner))
             if (frame->whole && std::memcmp(frame->id, "icon", 4) == 0) return frame->body;
-        return std::nullopt;
+        return Refuse("the animated cursor's frame list holds no whole icon");
     }
-    return std::nullopt;
+    return Refuse("the animated cursor has no frame list (LIST fram)");
 }
 
 } // namespace
 
-std::optional<platform::CursorImage> DecodeCursorFile(ByteSpan file) {
+Result<platform::CursorImage> DecodeCursorFile(ByteSpan file) {
     if (file.size() >= 12 && std::memcmp(file.data(), "RIFF", 4) == 0) {
         auto frame = FirstAniFrame(file);
-        if (!frame) return std::nullopt;
-        return DecodeIconDirectory(*frame);
+        if (!frame) return Refusal{frame.Reason()};
+        auto image = DecodeIconDirectory(*frame);
+        if (!image) return Refuse("first frame: %s", image.Reason().c_str());
+        return image;
     }
     return DecodeIconDirectory(file);
 }

@@ -6,12 +6,13 @@
 #include <optional>
 
 #include "common/Bytes.h"
+#include "common/Result.h"
 #include "platform/Window.h"
 
 namespace qw {
 
-// nullopt when the data is not a cursor this decoder understands (bitmaps of 1, 4, 8, 24 or 32
-// bits per pixel, with their transparency mask).
-std::optional<platform::CursorImage> DecodeCursorFile(ByteSpan file);
+// Refused, with the reason, when the data is not a cursor this decoder understands (bitmaps of
+// 1, 4, 8, 24 or 32 bits per pixel, with their transparency mask).
+Result<platform::CursorImage> DecodeCursorFile(ByteSpan file);
 
 } // namespace qw

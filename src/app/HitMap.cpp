@@ -2,20 +2,26 @@
 
 #include <cstring>
 
+#include "common/Result.h"
+
 namespace qw {
 
-std::optional<std::vector<uint8_t>> DecodeHitMap(ByteSpan file) {
+Result<std::vector<uint8_t>> DecodeHitMap(ByteSpan file) {
     constexpr size_t kPixelOffset = 1078;
     constexpr size_t kSize = static_cast<size_t>(kHitMapWidth) * kHitMapHeight;
     auto magic = LoadLE<uint16_t>(file, 0);
     auto width = LoadLE<int32_t>(file, 18);
     auto height = LoadLE<int32_t>(file, 22);
     auto bits = LoadLE<uint16_t>(file, 28);
-    if (!magic || *magic != 0x4D42 || !width || !height || !bits) return std::nullopt;
+    if (!magic || *magic != 0x4D42 || !width || !height || !bits)
+        return Refuse("not a bitmap file (%zu bytes, no BM header)", file.size());
     if (*width != kHitMapWidth || (*height != kHitMapHeight && *height != -kHitMapHeight) ||
         *bits != 8)
-        return std::nullopt;
-    if (!FitsIn(file.size(), kPixelOffset, kSize)) return std::nullopt;
+        return Refuse("a %d x %d bitmap of %u bits per pixel; hit maps are 800 x 600 of 8 bits",
+                      *width, *height, *bits);
+    if (!FitsIn(file.size(), kPixelOffset, kSize))
+        return Refuse("the pixels (%zu bytes at %zu) run past the end of the file (%zu bytes)",
+                      kSize, kPixelOffset, file.size());
     std::vector<uint8_t> pixels(kSize);
     const uint8_t* src = file.data() + kPixelOffset;
     for (int row = 0; row < kHitMapHeight; ++row) {

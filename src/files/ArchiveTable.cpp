@@ -71,12 +71,15 @@ size_t ArchiveNameLimit(ArchiveFormat format) {
     return 0;
 }
 
-std::optional<ArchiveLayout> ParseArchiveHeader(ByteSpan header, uint64_t fileSize) {
+Result<ArchiveLayout> ParseArchiveHeader(ByteSpan header, uint64_t fileSize) {
     ArchiveLayout layout;
     layout.format = DetectArchiveFormat(header);
-    if (layout.format == ArchiveFormat::None) return std::nullopt;
+    if (layout.format == ArchiveFormat::None)
+        return Refuse("not an archive (the magic is none of SM2MPX10, MGCFILE, FJSYS)");
+    const char* magic = ArchiveMagic(layout.format);
     size_t headerSize = ArchiveHeaderSize(layout.format);
-    if (header.size() < headerSize) return std::nullopt;
+    if (header.size() < headerSize)
+        return Refuse("%s header cut short: %zu of %zu bytes", magic, header.size(), headerSize);
 
     std::optional<int32_t> count;
     switch (layout.format) {
@@ -93,20 +96,33 @@ std::optional<ArchiveLayout> ParseArchiveHeader(ByteSpan header, uint64_t fileSi
     case ArchiveFormat::None:
         break;
     }
-    if (!count || *count <= 0) return std::nullopt;
+    if (!count || *count <= 0)
+        return Refuse("entry count %d: an archive holds at least one entry", count.value_or(0));
     layout.count = *count;
     layout.tableOffset = headerSize;
     layout.tableSize = uint64_t(layout.count) * ArchiveEntrySize(layout.format);
     layout.nameBlockOffset = layout.tableOffset + layout.tableSize;
     // A table that cannot fit in the file is refused before anything is allocated for it.
-    if (layout.End() > fileSize) return std::nullopt;
+    const auto u = [](uint64_t v) { return static_cast<unsigned long long>(v); };
+    if (layout.nameBlockOffset > fileSize)
+        return Refuse("%d entries of %zu bytes at offset %llu run past the end of the file (%llu "
+                      "bytes)",
+                      layout.count, ArchiveEntrySize(layout.format), u(layout.tableOffset),
+                      u(fileSize));
+    if (layout.End() > fileSize)
+        return Refuse("the name block (%u bytes at offset %llu) runs past the end of the file "
+                      "(%llu bytes)",
+                      layout.nameBlockSize, u(layout.nameBlockOffset), u(fileSize));
     return layout;
 }
 
-std::optional<ArchiveTable> ArchiveTable::Parse(ByteSpan data, uint64_t fileSize) {
+Result<ArchiveTable> ArchiveTable::Parse(ByteSpan data, uint64_t fileSize) {
     AddExecLog("ArchiveTable::Parse");
     auto layout = ParseArchiveHeader(data, fileSize);
-    if (!layout || layout->End() > data.size()) return std::nullopt;
+    if (!layout) return Refusal{layout.Reason()};
+    if (layout->End() > data.size())
+        return Refuse("the table ends at byte %llu, past the %zu bytes given",
+                      static_cast<unsigned long long>(layout->End()), data.size());
     ArchiveTable table;
     table.layout_ = *layout;
     table.fileSize_ = fileSize;
@@ -120,21 +136,24 @@ std::optional<ArchiveTable> ArchiveTable::Parse(ByteSpan data, uint64_t fileSize
     return table;
 }
 
-std::optional<ArchiveTable> ArchiveTable::Load(const platform::FileHandle& file) {
+Result<ArchiveTable> ArchiveTable::Load(const platform::FileHandle& file) {
     AddExecLog("ArchiveTable::Load");
     auto fileSize = file.Size();
-    if (!fileSize) return std::nullopt;
+    if (!fileSize) return Refuse("the file's size cannot be read");
     uint8_t head[84] = {};
     size_t got = file.ReadAt(0, head, sizeof head);
     auto layout = ParseArchiveHeader(ByteSpan(head, got), *fileSize);
-    if (!layout || layout->End() > SIZE_MAX) return std::nullopt;
+    if (!layout) return Refusal{layout.Reason()};
+    if (layout->End() > SIZE_MAX) return Refuse("the table is too large to load");
     Bytes data;
     try {
         data.resize(static_cast<size_t>(layout->End()));
     } catch (const std::bad_alloc&) {
-        return std::nullopt;
+        return Refuse("no memory for a table of %llu bytes",
+                      static_cast<unsigned long long>(layout->End()));
     }
-    if (file.ReadAt(0, data.data(), data.size()) != data.size()) return std::nullopt;
+    if (size_t read = file.ReadAt(0, data.data(), data.size()); read != data.size())
+        return Refuse("the table could not be read (%zu of %zu bytes)", read, data.size());
     return Parse(data, *fileSize);
 }
 
@@ -188,6 +207,22 @@ uint32_t ArchiveTable::Size(int index) const {
 
 bool ArchiveTable::InBounds(int index) const {
     return FitsIn(fileSize_, Offset(index), Size(index));
+}
+
+std::string ArchiveTable::EntryFault(int index) const {
+    if (layout_.format == ArchiveFormat::Fjsys) {
+        uint32_t offset = LoadLEUnchecked<uint32_t>(Entry(index));
+        if (offset >= names_.size())
+            return Refuse("entry %d: name offset %u is outside the name block (%zu bytes)", index,
+                          offset, names_.size())
+                .reason;
+    }
+    if (!InBounds(index))
+        return Refuse("entry %d: offset %llu + size %u is past the end of the file (%llu bytes)",
+                      index, static_cast<unsigned long long>(Offset(index)), Size(index),
+                      static_cast<unsigned long long>(fileSize_))
+            .reason;
+    return {};
 }
 
 int ArchiveTable::Find(std::string_view key) const {

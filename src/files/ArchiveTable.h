@@ -20,6 +20,7 @@
 #include <unordered_map>
 
 #include "common/Bytes.h"
+#include "common/Result.h"
 
 namespace qw {
 
@@ -52,17 +53,17 @@ struct ArchiveLayout {
 };
 
 // Reads the fixed header (at least ArchiveHeaderSize bytes, from the archive's first byte).
-// nullopt for an unknown magic, a short header, an entry count of 0 or less, or a table and
-// name block that do not fit in an archive of `fileSize` bytes.
-std::optional<ArchiveLayout> ParseArchiveHeader(ByteSpan header, uint64_t fileSize);
+// Refused, with the reason, for an unknown magic, a short header, an entry count of 0 or less,
+// or a table and name block that do not fit in an archive of `fileSize` bytes.
+Result<ArchiveLayout> ParseArchiveHeader(ByteSpan header, uint64_t fileSize);
 
 class ArchiveTable {
 public:
     // `data` holds the archive from its first byte through at least the end of the table (and of
     // the name block); `fileSize` is the size of the whole archive.
-    static std::optional<ArchiveTable> Parse(ByteSpan data, uint64_t fileSize);
+    static Result<ArchiveTable> Parse(ByteSpan data, uint64_t fileSize);
     // Reads the header and the table from an open archive file and parses them.
-    static std::optional<ArchiveTable> Load(const platform::FileHandle& file);
+    static Result<ArchiveTable> Load(const platform::FileHandle& file);
 
     ArchiveFormat Format() const { return layout_.format; }
     int Count() const { return layout_.count; }
@@ -77,6 +78,10 @@ public:
     uint32_t Size(int index) const;
     // True when the member lies wholly inside the archive file.
     bool InBounds(int index) const;
+    // What is wrong with an entry the table holds but nobody can open (a name outside the name
+    // block, a member past the end of the file), or "" for a sound entry. The table keeps such
+    // entries; the engine just cannot open them, the tools name them.
+    std::string EntryFault(int index) const;
 
     // Index of the entry named `key` (case ignored), or -1: a binary search in the table's lookup
     // order; when that misses, the first entry of that name in table order, so tables sorted some

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "common/ExecLog.h"
+#include "common/Result.h"
 #include "common/Text.h"
 
 namespace qw {
@@ -103,7 +104,11 @@ bool CFileJoin::ReadHeader() {
     entryCount_ = 0;
     if (!file_.Open(basePath_, platform::FileHandle::Mode::Read)) return false;
     format_ = GetFileVersion();
-    if (format_ != 0) table_ = ArchiveTable::Load(file_);
+    if (format_ != 0) {
+        Result<ArchiveTable> loaded = ArchiveTable::Load(file_);
+        if (!loaded) NoteRefusal(basePath_, loaded.Reason());
+        table_ = std::move(loaded).Optional();
+    }
     if (!table_) {
         file_.Close();
         format_ = 0;

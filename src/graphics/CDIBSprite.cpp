@@ -8,6 +8,7 @@
 #include <new>
 
 #include "common/ExecLog.h"
+#include "common/Result.h"
 #include "files/MemberSource.h"
 #include "graphics/ImageLimits.h"
 #include "graphics/MgdRunLength.h"
@@ -120,9 +121,10 @@ SpriteElement* CDIBSprite::GetElementForWrite(int index) {
     return &elements_[static_cast<size_t>(index)];
 }
 
-bool CDIBSprite::Fail(const char* text) {
+bool CDIBSprite::Fail(const char* text, std::string reason) {
     AddExecLog(text);
     lastError_ = text;
+    lastReason_ = std::move(reason);
     return false;
 }
 
@@ -130,29 +132,70 @@ bool CDIBSprite::Read(IMemberSource* archive, std::string_view name) {
     AddExecLog("CDIBSprite::Read");
     name_.assign(name);
     std::optional<Bytes> file;
+    bool ok = false;
     try {
         if (archive) file = archive->ReadMember(name);
+        ok = file ? Decode(*file) : Fail("オープンエラー", "no such member");
     } catch (const std::bad_alloc&) {
-        return Fail("メモリ確保失敗");
+        ok = Fail("メモリ確保失敗", "out of memory");
     }
-    if (!file) return Fail("オープンエラー");
-    return Decode(*file);
+    if (!ok) NoteRefusal(name_, lastReason_);
+    return ok;
 }
+
+namespace {
+const char* EncodingText(uint16_t encoding) {
+    switch (static_cast<MgdEncoding>(encoding)) {
+    case MgdEncoding::Raw:
+        return "raw";
+    case MgdEncoding::RunLength:
+        return "run-length";
+    case MgdEncoding::Png:
+        return "PNG";
+    }
+    return "unknown";
+}
+} // namespace
 
 bool CDIBSprite::Decode(ByteSpan file) {
     AddExecLog("CDIBSprite::Decode");
     lastError_ = nullptr;
+    lastReason_.clear();
     // A file too short to hold the header cannot be any known layout.
     const std::optional<MgdHeader> header = ParseMgdHeader(file);
-    if (!header || IsRefusedMgdFormat(header->format)) return Fail("フォーマットエラー");
+    if (!header)
+        return Fail("フォーマットエラー", Refuse("%zu bytes, shorter than the %zu-byte header",
+                                                 file.size(), kMgdHeaderSize)
+                                              .reason);
+    if (IsRefusedMgdFormat(header->format))
+        return Fail(
+            "フォーマットエラー",
+            Refuse("format number %u is not read (2 to 5 are other layouts)", header->format)
+                .reason);
+    const unsigned w = header->width, h = header->height;
     // Zero sizes and sizes beyond what a surface can hold are refused here.
-    if (!IsCreatableImageSize(header->width, header->height)) return Fail("イメージ作成失敗");
+    if (!IsCreatableImageSize(header->width, header->height))
+        return Fail(
+            "イメージ作成失敗",
+            Refuse("size %u x %u: a picture is 1 to %d pixels wide and high", w, h, kMaxImageSide)
+                .reason);
     // A few bytes must not make the reader allocate a surface they cannot fill (16384 × 16384
     // is a gigabyte): data that cannot hold the picture is refused before the allocation.
-    if (!DataCanFill(file.subspan(kMgdHeaderSize), *header)) return Fail("デコード失敗");
-    if (!Create(header->width, header->height)) return Fail("イメージ作成失敗");
+    const char* encoding = EncodingText(header->encoding);
+    if (!DataCanFill(file.subspan(kMgdHeaderSize), *header))
+        return Fail("デコード失敗",
+                    Refuse("the %s data (block of %u bytes, %zu bytes after the header) cannot "
+                           "fill a %u x %u picture",
+                           encoding, header->dataSize, file.size() - kMgdHeaderSize, w, h)
+                        .reason);
+    if (!Create(header->width, header->height))
+        return Fail("イメージ作成失敗", Refuse("no memory for a %u x %u picture", w, h).reason);
     const std::optional<size_t> end = DecodeMain(file, *header);
-    if (!end) return Fail("デコード失敗");
+    if (!end)
+        return Fail(
+            "デコード失敗",
+            Refuse("the %s data is damaged (it does not decode to %u x %u pixels)", encoding, w, h)
+                .reason);
     return ReadElementTable(file, *end);
 }
 
@@ -161,11 +204,25 @@ bool CDIBSprite::ReadElementTable(ByteSpan file, size_t position) {
     const size_t at = position + kMgdSpareAfterData;
     const auto count = LoadLE<uint16_t>(file, at);
     const auto words = LoadLE<uint16_t>(file, at + 2);
-    if (!count || !words || (*words != 4 && *words != 6)) return Fail("スプライト要素数エラー");
+    if (!count || !words)
+        return Fail("スプライト要素数エラー",
+                    Refuse("the element table's count is missing: the file ends at byte %zu, "
+                           "the count lies at %zu",
+                           file.size(), at)
+                        .reason);
+    if (*words != 4 && *words != 6)
+        return Fail("スプライト要素数エラー",
+                    Refuse("elements of %u words (4 or 6)", *words).reason);
     const size_t table = at + 4;
-    if (!FitsIn(file.size(), table, size_t{*count} * *words * 2))
-        return Fail("スプライト要素数エラー");
-    if (!InitSprtInfo(*count, *words)) return Fail("メモリ確保失敗");
+    const size_t tableBytes = size_t{*count} * *words * 2;
+    if (!FitsIn(file.size(), table, tableBytes))
+        return Fail("スプライト要素数エラー",
+                    Refuse("%u elements of %u words need %zu bytes at offset %zu; the file has "
+                           "%zu bytes",
+                           *count, *words, tableBytes, table, file.size())
+                        .reason);
+    if (!InitSprtInfo(*count, *words))
+        return Fail("メモリ確保失敗", Refuse("no memory for %u elements", *count).reason);
     const uint8_t* p = file.data() + table;
     for (SpriteElement& e : elements_) {
         int16_t v[6] = {};

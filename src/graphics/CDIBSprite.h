@@ -66,6 +66,9 @@ public:
 
     // The text recorded for the last failed Read or Decode, or nullptr.
     const char* GetLastError() const { return lastError_; }
+    // What was wrong with the file, in words ("" after a success). A failed Read also writes it
+    // to the trace and to stderr.
+    const std::string& GetLastReason() const { return lastReason_; }
 
 protected:
     bool DecodeNone(ByteSpan data, const MgdHeader& header);
@@ -75,13 +78,15 @@ protected:
     std::optional<size_t> ExecDecodePNG(ByteSpan data);
 
 private:
-    bool Fail(const char* text);
+    // Records the engine's fixed text and the reason; false.
+    bool Fail(const char* text, std::string reason);
     bool ReadElementTable(ByteSpan file, size_t position);
 
     std::string name_;
     std::vector<SpriteElement> elements_;
     int elementWords_ = 0;
     const char* lastError_ = nullptr;
+    std::string lastReason_;
 };
 
 } // namespace qw

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "common/ExecLog.h"
+#include "common/Result.h"
 #include "common/Text.h"
 #include "files/TitleKeyStream.h"
 
@@ -120,6 +121,7 @@ void CSnrBuffer::Release() {
     streamStart_ = 0;
     pos_ = 0;
     fault_ = SnrFault::kNone;
+    readRefusal_.clear();
 }
 
 void CSnrBuffer::SetSource(IMemberSource* source) {
@@ -148,11 +150,10 @@ bool CSnrBuffer::Read(std::string_view name) {
     IMemberSource* source = source_ ? source_ : DefaultSourceSlot();
     std::optional<Bytes> member;
     if (source) member = source->ReadMember(name);
-    if (!member) {
-        Fault(SnrFault::kNoMember);
-        return false;
-    }
-    return Parse(name, std::move(*member));
+    const bool ok = member ? Parse(name, std::move(*member))
+                           : RefuseFile(SnrFault::kNoMember, "no such member");
+    if (!ok) NoteRefusal(std::string(name), readRefusal_);
+    return ok;
 }
 
 bool CSnrBuffer::ReadFromMemory(std::string_view name, Bytes file) {
@@ -161,37 +162,54 @@ bool CSnrBuffer::ReadFromMemory(std::string_view name, Bytes file) {
     return Parse(name, std::move(file));
 }
 
+bool CSnrBuffer::RefuseFile(SnrFault fault, std::string reason) {
+    Fault(fault);
+    readRefusal_ = std::move(reason);
+    return false;
+}
+
 bool CSnrBuffer::Parse(std::string_view name, Bytes file) {
     AddExecLog("CSnrBuffer::Parse");
     if (!BeginsWithMagic(file)) {
         XorTitleKeyStream(file, keyTitle_ ? *keyTitle_ : ProductTitle());
-        if (!BeginsWithMagic(file)) {
-            Fault(SnrFault::kBadMagic);
-            return false;
-        }
+        if (!BeginsWithMagic(file))
+            return RefuseFile(SnrFault::kBadMagic,
+                              "not a scenario file, or scrambled with another title (the first "
+                              "bytes are not \"MSCENARIO FILE  \" either way)");
     }
     // The engine keeps positions in 32 bits; the tables must lie inside the file.
     const uint64_t size = file.size();
-    if (size < snr::kHeaderSize || size > std::numeric_limits<uint32_t>::max()) {
-        Fault(SnrFault::kBadHeader);
-        return false;
-    }
+    const auto u = [](uint64_t v) { return static_cast<unsigned long long>(v); };
+    if (size < snr::kHeaderSize)
+        return RefuseFile(
+            SnrFault::kBadHeader,
+            Refuse("%llu bytes, shorter than the %zu-byte header", u(size), snr::kHeaderSize)
+                .reason);
+    if (size > std::numeric_limits<uint32_t>::max())
+        return RefuseFile(SnrFault::kBadHeader,
+                          Refuse("%llu bytes: scenario files are below 4 GB", u(size)).reason);
     const uint32_t labels = *LoadLE<uint32_t>(file, snr::kLabelCountOffset);
     uint64_t at = snr::kHeaderSize + 4ull * labels;
-    if (at > size) {
-        Fault(SnrFault::kBadHeader);
-        return false;
-    }
+    if (at > size)
+        return RefuseFile(SnrFault::kBadHeader,
+                          Refuse("the label table (%u labels at %zu) runs past the end of the "
+                                 "file (%llu bytes)",
+                                 labels, snr::kHeaderSize, u(size))
+                              .reason);
     for (int k = 0; k < snr::kLoadPointTables; ++k) {
         const uint32_t count = *LoadLE<uint32_t>(file, snr::kLoadPointCountsOffset + 4 * k);
         loadPointTable_[k] = static_cast<size_t>(at);
         loadPointCount_[k] = count;
+        const uint64_t tableAt = at;
         at += 4ull * count;
         if (at > size) {
             loadPointTable_.fill(0);
             loadPointCount_.fill(0);
-            Fault(SnrFault::kBadHeader);
-            return false;
+            return RefuseFile(SnrFault::kBadHeader,
+                              Refuse("load-point table %d (%u entries at %llu) runs past the end "
+                                     "of the file (%llu bytes)",
+                                     k, count, u(tableAt), u(size))
+                                  .reason);
         }
     }
     file_ = std::move(file);

@@ -146,6 +146,9 @@ public:
     bool Read(std::string_view name);
     // The same from a file already in memory (tests, tools and fuzzers).
     bool ReadFromMemory(std::string_view name, Bytes file);
+    // Why the last Read or ReadFromMemory refused its file, with the numbers ("" after a
+    // success). A failed Read also writes it to the trace and to stderr.
+    const std::string& GetReadRefusal() const { return readRefusal_; }
     const std::string& GetFileName() const;
     bool IsLoaded() const;
 
@@ -239,6 +242,8 @@ private:
         if (fault_ == SnrFault::kNone) fault_ = fault;
     }
     bool Parse(std::string_view name, Bytes file);
+    // Records a refusal of the file being read: the fault and its reason; false.
+    bool RefuseFile(SnrFault fault, std::string reason);
     std::optional<Record> CurrentRecord(SnrFault& fault) const;
     SnrParam Clamp(SnrParam param) const;
     Extent ParamExtent(SnrParam param) const;
@@ -269,6 +274,7 @@ private:
     size_t valueCount_ = 0;
     std::array<const char*, kStrSlots> strings_{};
     SnrFault fault_ = SnrFault::kNone;
+    std::string readRefusal_;
 };
 
 } // namespace qw

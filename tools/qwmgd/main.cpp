@@ -62,11 +62,13 @@ const char* EncodingName(uint16_t encoding) {
     }
 }
 
-// Decodes an MGD file; on failure prints the engine's reason.
+// Decodes an MGD file; on failure prints the engine's text and what was wrong.
 bool DecodeMgd(const std::string& path, const Bytes& file, CDIBSprite& sprite) {
     if (sprite.Decode(file)) return true;
     const char* why = sprite.GetLastError();
-    Fail(path + ": " + (why ? platform::GameToUtf8Lossy(why) : std::string("cannot decode")));
+    std::string text = why ? platform::GameToUtf8Lossy(why) : std::string("cannot decode");
+    if (!sprite.GetLastReason().empty()) text += " (" + sprite.GetLastReason() + ")";
+    Fail(path + ": " + text);
     return false;
 }
 

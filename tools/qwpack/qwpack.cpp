@@ -217,11 +217,12 @@ bool LoadArchive(const std::string& path, FileHandle& file, std::optional<qw::Ar
         error = path + ": not an archive (unknown magic)";
         return false;
     }
-    table = qw::ArchiveTable::Load(file);
-    if (!table) {
-        error = path + ": the archive's table is damaged (bad entry count or name block)";
+    qw::Result<qw::ArchiveTable> loaded = qw::ArchiveTable::Load(file);
+    if (!loaded) {
+        error = path + ": " + loaded.Reason();
         return false;
     }
+    table = std::move(loaded).Optional();
     return true;
 }
 
@@ -231,13 +232,19 @@ int List(const std::vector<std::string>& args) {
     std::optional<qw::ArchiveTable> table;
     std::string error;
     if (!LoadArchive(args[0], file, table, error)) return Fail(error);
+    // Entries nobody can open are listed too, and named on stderr; the exit status tells.
+    int faults = 0;
     for (int i = 0; i < table->Count(); ++i) {
         auto name = table->Name(i);
         std::printf("%s\t%llu\t%llu\n", name ? Printable(*name).c_str() : "<bad name offset>",
                     static_cast<unsigned long long>(table->Offset(i)),
                     static_cast<unsigned long long>(table->Size(i)));
+        if (std::string fault = table->EntryFault(i); !fault.empty()) {
+            Fail(args[0] + ": " + fault);
+            ++faults;
+        }
     }
-    return 0;
+    return faults == 0 ? 0 : 1;
 }
 
 bool IsPlainFileName(const std::string& name) {
@@ -286,7 +293,7 @@ int Extract(const std::vector<std::string>& args) {
             continue;
         }
         if (!table->InBounds(i)) {
-            Fail(fileName + ": lies beyond the end of the archive, skipped");
+            Fail(fileName + ": " + table->EntryFault(i) + ", skipped");
             ++failures;
             continue;
         }

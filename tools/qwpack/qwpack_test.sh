@@ -76,5 +76,22 @@ grep -q 'duplicate' "$WORK/err.txt" || fail "duplicate message"
 grep -q 'unknown magic' "$WORK/err.txt" || fail "non-archive message"
 "$QWPACK" create --format fjsys "$WORK/x.arc" "$WORK/nothere" 2>/dev/null; [ $? -eq 1 ] || fail "missing input"
 
+# A damaged archive is refused, or listed, with what is wrong and where.
+mkdir -p "$WORK/small"; printf 'abcd' > "$WORK/small/A.DAT"
+patch() { printf "$3" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none; }
+damaged() { # format, offset, bytes, expected text, expected exit status
+    "$QWPACK" create --format "$1" "$WORK/bad-$1.arc" "$WORK/small" || { fail "create $1"; return; }
+    patch "$WORK/bad-$1.arc" "$2" "$3"
+    "$QWPACK" list "$WORK/bad-$1.arc" > /dev/null 2> "$WORK/err.txt"; status=$?
+    [ "$status" -eq "$5" ] || fail "damaged $1: exit $status"
+    grep -qF "$4" "$WORK/err.txt" || fail "damaged $1: $(cat "$WORK/err.txt")"
+}
+# SM2MPX10: 255 entries claimed.
+damaged sm2mpx10 8 '\377' '255 entries of 20 bytes at offset 32 run past the end of the file (56 bytes)' 1
+# MGCFILE: entry 0 grows to a megabyte (size at 20 of the entry).
+damaged mgcfile 52 '\000\000\020' 'entry 0: offset 64 + size 1048576 is past the end of the file (68 bytes)' 1
+# FJSYS: a name block of a megabyte.
+damaged fjsys 12 '\000\000\020' 'the name block (1048576 bytes at offset 100) runs past the end of the file' 1
+
 if [ "$failures" -eq 0 ]; then echo "qwpack: all checks passed"; exit 0; fi
 echo "qwpack: $failures check(s) failed"; exit 1

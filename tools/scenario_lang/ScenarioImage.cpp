@@ -32,7 +32,8 @@ std::optional<ScenarioImage> ParseScenarioFile(ByteSpan plain, std::string& erro
         return std::nullopt;
     }
     if (plain.size() < snr::kHeaderSize) {
-        error = "the file is shorter than the scenario header";
+        error = std::to_string(plain.size()) + " bytes, shorter than the " +
+                std::to_string(snr::kHeaderSize) + "-byte header";
         return std::nullopt;
     }
     ScenarioImage image;
@@ -40,22 +41,24 @@ std::optional<ScenarioImage> ParseScenarioFile(ByteSpan plain, std::string& erro
     std::memcpy(image.header1048.data(), plain.data() + snr::kReserved2Offset, snr::kReserved2Size);
     const uint32_t labelCount = *LoadLE<uint32_t>(plain, snr::kLabelCountOffset);
     uint64_t at = snr::kHeaderSize;
-    auto readTable = [&](uint32_t count, std::vector<uint32_t>& out) {
-        if (!FitsIn(plain.size(), at, 4ull * count)) return false;
+    auto readTable = [&](uint32_t count, std::vector<uint32_t>& out, const std::string& what) {
+        if (!FitsIn(plain.size(), at, 4ull * count)) {
+            error = what + " (" + std::to_string(count) + " entries at " + std::to_string(at) +
+                    ") runs past the end of the file (" + std::to_string(plain.size()) + " bytes)";
+            return false;
+        }
         out.resize(count);
         for (uint32_t i = 0; i < count; ++i)
             out[i] = LoadLEUnchecked<uint32_t>(plain.data() + at + 4ull * i);
         at += 4ull * count;
         return true;
     };
-    bool ok = readTable(labelCount, image.labels);
+    bool ok = readTable(labelCount, image.labels, "the label table");
     for (int k = 0; ok && k < snr::kLoadPointTables; ++k)
         ok = readTable(*LoadLE<uint32_t>(plain, snr::kLoadPointCountsOffset + 4 * k),
-                       image.loadPoints[static_cast<size_t>(k)]);
-    if (!ok) {
-        error = "the label or load-point tables run past the end of the file";
-        return std::nullopt;
-    }
+                       image.loadPoints[static_cast<size_t>(k)],
+                       "load-point table " + std::to_string(k));
+    if (!ok) return std::nullopt;
     image.stream.assign(plain.begin() + static_cast<std::ptrdiff_t>(at), plain.end());
     return image;
 }
