@@ -147,6 +147,35 @@ TEST_F(QwmgdTool, RefusesBadInput) {
     EXPECT_FALSE(fs::exists(mgd));
 }
 
+// A damaged file is refused with what is wrong in it, beside the engine's own text.
+TEST_F(QwmgdTool, SaysWhyItRefusesADamagedFile) {
+    const std::vector<uint32_t> px(6 * 4, 0xFF336699u);
+    const Bytes good = BuildMgdFile(6, 4, MgdEncoding::Raw,
+                                    ByteSpan(reinterpret_cast<const uint8_t*>(px.data()), 96),
+                                    std::vector<SpriteElement>{{0, 0, 6, 4}}, 4);
+    const struct {
+        const char* what;
+        Bytes file;
+        const char* reason;
+    } cases[] = {
+        {"short", Bytes(good.begin(), good.begin() + 50),
+         "50 bytes, shorter than the 96-byte header"},
+        {"element table cut", Bytes(good.begin(), good.end() - 3),
+         "1 elements of 4 words need 8 bytes at offset 204; the file has 209 bytes"},
+        {"pixels missing", Bytes(good.begin(), good.begin() + 150),
+         "the raw data (block of 96 bytes, 54 bytes after the header) cannot fill a 6 x 4 picture"},
+    };
+    for (const auto& c : cases) {
+        const std::string mgd = Path("damaged.mgd");
+        ASSERT_TRUE(platform::WriteFileAtomic(mgd, c.file));
+        EXPECT_EQ(Run("decode " + mgd + " " + Path("x.png")), 1) << c.what;
+        auto err = platform::ReadWholeFile(Path("stderr.txt"));
+        ASSERT_TRUE(err);
+        EXPECT_NE(std::string(err->begin(), err->end()).find(c.reason), std::string::npos)
+            << c.what << ": " << std::string(err->begin(), err->end());
+    }
+}
+
 TEST(QwmgdElementList, Syntax) {
     std::string error;
     auto list = tools::ParseElementList(" 1, 2,3,4 ;5,6,7,8\n# all\n9,10,11,12#x;1,1,1,1\n", error);
