@@ -10,7 +10,8 @@ packages=(
     libsdl2-dev libsdl2-mixer-dev      # the mixer benchmark's peer
     libpng-dev zlib1g-dev
     libogg-dev libvorbis-dev
-    libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
+    libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-wqy-zenhei
+    libicu-dev                          # benchmark peer of text layout
     libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
     libpixman-1-dev                     # benchmark peer
     xvfb xauth                          # window checks without a display

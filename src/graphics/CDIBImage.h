@@ -15,9 +15,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "graphics/CRegion.h"
+#include "platform/Font.h"
+#include "text/TextProfile.h"
 
 namespace qw {
 
@@ -88,6 +91,22 @@ public:
     virtual void UpdateRegionData();
     virtual const std::vector<RegionRect>* GetRegionData() const;
 
+    // Text (DIBText.cpp). BeginDrawString makes the font later calls draw with, replacing one
+    // made before; heights outside 1–1024, or a face no font file answers, make none, and the
+    // drawing calls then draw nothing. Texts are in the image's text code page (the build's,
+    // unless SetTextProfile chose the other).
+    virtual void BeginDrawString(const char* face, int height, int weight, bool italic,
+                                 bool underline, bool strikeOut, int escapement);
+    virtual void EndDrawString();
+    // Glyph by glyph with 65-level coverage, colour 0x00RRGGBB (the top byte is not used); the
+    // text image keeps its own alpha. Clipped to the clip rectangle.
+    virtual void DrawString(int x, int y, uint32_t colour, const char* text);
+    // The text in the shadow colour at (x + dx, y + dy), then in the colour at (x, y).
+    virtual void DrawStringS(int x, int y, int dx, int dy, uint32_t colour, uint32_t shadowColour,
+                             const char* text);
+    // A monochrome rendering blended at the colour's alpha (0xAARRGGBB), leaving alpha 255.
+    virtual void DrawString2(int x, int y, uint32_t colour, const char* text);
+
     virtual void FillFull(uint32_t colour);
     virtual void FillBox(uint32_t colour, int x, int y, int w, int h);
     // Every pixel's alpha byte becomes `alpha`; colour bytes unchanged.
@@ -146,6 +165,10 @@ public:
     void SetClipRect(int left, int top, int right, int bottom);
     RegionRect GetClipRect() const { return {clipLeft_, clipTop_, clipRight_, clipBottom_}; }
 
+    void SetTextProfile(const TextProfile& profile) { textProfile_ = &profile; }
+    // The font BeginDrawString made, or null.
+    platform::Font* GetFont() const { return font_.get(); }
+
 protected:
     // The clip rectangle intersected with the surface, inclusive; empty when left > right or
     // top > bottom.
@@ -162,7 +185,19 @@ protected:
     // Clip rectangle, all edges inclusive.
     int clipLeft_ = 0, clipTop_ = 0, clipRight_ = 0, clipBottom_ = 0;
 
+    // Text state: the parameters of the last BeginDrawString and the font made from them.
+    struct TextState {
+        std::string face;
+        int height = 0, weight = 0;
+        bool italic = false, underline = false, strikeOut = false;
+        int escapement = 0;
+    };
+    TextState text_;
+    std::unique_ptr<platform::Font> font_;
+    const TextProfile* textProfile_ = &BuildTextProfile();
+
 private:
+    void DrawGlyphs(int x, int y, uint32_t colour, const char* text, bool monochrome);
     enum class RectOp { Copy, Blend, Fast };
     enum class QuadOp { Copy, Blend, Shadow, Fast, Add, Xor, One, Gray };
     void RectBlit(RectOp op, CDIBImage* dst, int dx, int dy, int sx, int sy, int w, int h,
