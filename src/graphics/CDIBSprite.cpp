@@ -139,7 +139,8 @@ bool CDIBSprite::Read(IMemberSource* archive, std::string_view name) {
     } catch (const std::bad_alloc&) {
         ok = Fail("メモリ確保失敗", "out of memory");
     }
-    if (!ok) NoteRefusal(name_, lastReason_);
+    // A missing picture is reported by its caller; the reason is noted for a file that is there.
+    if (!ok && file) NoteRefusal(name_, lastReason_);
     return ok;
 }
 

@@ -152,7 +152,9 @@ bool CSnrBuffer::Read(std::string_view name) {
     if (source) member = source->ReadMember(name);
     const bool ok = member ? Parse(name, std::move(*member))
                            : RefuseFile(SnrFault::kNoMember, "no such member");
-    if (!ok) NoteRefusal(std::string(name), readRefusal_);
+    // A missing file is the caller's to report (some are optional); only a file that is there
+    // and refused has a reason worth noting.
+    if (!ok && member) NoteRefusal(std::string(name), readRefusal_);
     return ok;
 }
 
