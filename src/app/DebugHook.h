@@ -6,11 +6,12 @@
 #include <cstdint>
 #include <string>
 
+#include "graphics/VVramHost.h"
 #include "platform/Process.h"
 
 namespace qw {
 
-class DebugHook {
+class DebugHook : public LayerDebugHook {
 public:
     static constexpr const char* kModuleName = "QWDebug.so";
 
@@ -25,11 +26,20 @@ public:
     void OnUpdateValue(int index, int value);
     void OnSnrFileChange(const char* name);
     void OnSnrCmdChange(int position);
-    void OnLayOverlap();
-    // The layer hooks: page flag (1 back, 0 front), layer, then the values of that export.
-    void OnUpdateLayImage(int page, int layer, const char* name, int a, int b, int c);
-    void OnUpdateLayValues(const char* exportName, int page, int layer, int a, int b = 0,
-                           int c = 0);
+    // The layer exports (LayerDebugHook): page flag (1 back, 0 front), layer, then the values.
+    void OnLayOverlap() override;
+    void OnUpdateLayImage(int page, int layer, const char* name, int width, int height,
+                          const void* pixels) override;
+    void OnUpdateLayDrawPos(int page, int layer, int x, int y, int z) override;
+    void OnUpdateLayDrawSize(int page, int layer, int width, int height) override;
+    void OnUpdateLayColor(int page, int layer, uint32_t colour) override;
+    void OnUpdateLayBlend(int page, int layer, int blend) override;
+    void OnUpdateLayAnti(int page, int layer, int anti) override;
+    void OnUpdateLayActListNo(int page, int layer, int action) override;
+    void OnUpdateLayCamera(int page, int layer, int camera) override;
+    void OnUpdateLayCamBill(int page, int layer, int billboard) override;
+    void OnUpdateLayCamXYRate(int page, int layer, float rate) override;
+    void OnUpdateLayCamWRate(int page, int layer, float rate) override;
 
 private:
     platform::DynamicModule module_;

@@ -94,7 +94,7 @@ bool CDIBSnrBaseScreen::Initialize(const SnrStartRecord& start) {
             hook->OnUpdateValue(i, save_->localVars[static_cast<size_t>(i)]);
 
     vvram_ = std::make_unique<CDIBSnrVVram>();
-    if (!vvram_->Initialize(services.GetScreenBuffer())) {
+    if (!vvram_->Initialize(&vvramHost_)) {
         services.ErrorETC("CDIBSnrBaseScreen", "mpVVram");
         return false;
     }

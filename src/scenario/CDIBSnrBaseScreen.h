@@ -31,6 +31,7 @@
 #include "scenario/CDIBBaseScreen.h"
 #include "scenario/ScenarioCommandList.h"
 #include "scenario/SnrCommandArgs.h"
+#include "scenario/SnrVVramHost.h"
 
 namespace qw {
 
@@ -186,6 +187,7 @@ protected:
 
     SnrStartRecord start_;
     CSaveData* save_ = nullptr; // the services' save data, bound at Initialize
+    SnrVVramHost vvramHost_;
     std::unique_ptr<CDIBSnrVVram> vvram_;
     std::unique_ptr<CSnrBuffer> buffer_;
     uint8_t continue_ = 0;
