@@ -11,7 +11,7 @@
 
 namespace qw {
 
-class DebugHook : public LayerDebugHook {
+class DebugHook final : public LayerDebugHook {
 public:
     static constexpr const char* kModuleName = "QWDebug.so";
 

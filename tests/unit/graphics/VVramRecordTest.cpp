@@ -7,6 +7,7 @@
 
 #include "graphics/CDIBSnrAction.h"
 #include "graphics/CallEffectParam.h"
+#include "unit/FuzzCorpus.h"
 #include "unit/graphics/VVramFixture.h"
 
 namespace qw::test {
@@ -164,6 +165,15 @@ TEST(VVramRecord, LayoutAndRoundTrip) {
     EXPECT_TRUE(SameFrame(*b.vvram.GetScreen(), *a.vvram.GetScreen()));
     EXPECT_EQ(b.vvram.GetLayer(2)->GetProp().action, 3);
     EXPECT_TRUE(b.vvram.GetBackLayer(1)->IsUpdated());
+}
+
+// The fuzz target's seed is a record as a game saves it: it loads and saves back the same.
+TEST(VVramRecord, TheFuzzSeedRoundTrips) {
+    Saved t;
+    const Bytes seed = ReadCorpusFile("vvram", "two_pages");
+    ASSERT_EQ(t.vvram.Load(seed), seed.size());
+    EXPECT_EQ(t.Save(), seed);
+    EXPECT_TRUE(t.vvram.IsLayerVisible(0, 1));
 }
 
 // A record with any part wrong is refused, and nothing changes: not the layers, the pictures
