@@ -77,6 +77,27 @@ TEST(VVram, AStaticPageIsNotRecomposed) {
     EXPECT_EQ(t.frame.invalidations, marked);
 }
 
+// Only a recomposed front page marks the frame; the back page is built unseen.
+TEST(VVram, OnlyTheFrontPageMarksTheFrame) {
+    Pages t;
+    t.host.AddPicture("A", 100, 80, 1);
+    t.vvram.Move(false); // the first tick
+    struct Case {
+        bool front;
+        int marks;
+    } cases[] = {{false, 0}, {true, 1}, {false, 0}};
+    for (const Case& c : cases) {
+        CDIBSnrLayer* layer = c.front ? t.vvram.GetLayer(3) : t.vvram.GetBackLayer(3);
+        const int page = c.front ? t.vvram.GetFrontPage() : t.vvram.GetFrontPage() ^ 1;
+        const auto& stats = t.vvram.GetPageStats(page);
+        const int before = stats.full + stats.partial, marked = t.frame.invalidations;
+        layer->SetPos(c.front ? 5 : 9, 7, 0);
+        t.vvram.Move(false);
+        EXPECT_EQ(stats.full + stats.partial, before + 1) << c.front;
+        EXPECT_EQ(t.frame.invalidations - marked, c.marks) << c.front;
+    }
+}
+
 // The frame copies the front page inside each dirty rectangle, right and bottom edges excluded.
 TEST(VVram, DrawCopiesTheDirtyRectanglesOnly) {
     Pages t;
