@@ -148,6 +148,7 @@ bool SoundBuffer::Unlock(void* part1, uint32_t bytes1, void* part2, uint32_t byt
 
 void SoundBuffer::Play(bool loop) {
     std::lock_guard lock(mixer_->mutex_);
+    if (lost_) return; // a lost buffer plays only once restored
     playing_ = true;
     looping_ = loop;
 }
@@ -170,12 +171,22 @@ void SoundBuffer::SetCurrentPosition(uint32_t bytes) {
 
 uint32_t SoundBuffer::GetStatus() const {
     std::lock_guard lock(mixer_->mutex_);
+    if (lost_) return kStatusLost;
     if (!playing_) return 0;
     return kStatusPlaying | (looping_ ? kStatusLooping : 0);
 }
 
 bool SoundBuffer::Restore() {
+    std::lock_guard lock(mixer_->mutex_);
+    lost_ = false;
     return true;
+}
+
+void SoundBuffer::MarkLost() {
+    std::lock_guard lock(mixer_->mutex_);
+    lost_ = true;
+    playing_ = false;
+    std::fill(samples_->data.begin(), samples_->data.end(), int16_t{0});
 }
 
 void SoundBuffer::SetVolume(int32_t volume) {
