@@ -216,7 +216,9 @@ void CBGMBuffer::SetPause(bool on) {
         buffer_->Stop();
         return;
     }
-    if (savedStatus_ & platform::SoundBuffer::kStatusLost) buffer_->Restore();
+    // Lost while paused shows in the status now, not in the one saved at the pause.
+    if ((savedStatus_ | buffer_->GetStatus()) & platform::SoundBuffer::kStatusLost)
+        buffer_->Restore();
     bool wasPlaying = savedStatus_ & platform::SoundBuffer::kStatusPlaying;
     if (wasPlaying) {
         WaitStreamIdle(kStopWaitMs);

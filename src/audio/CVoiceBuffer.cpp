@@ -206,7 +206,9 @@ void CVoiceBuffer::SetPause(bool on) {
         buffer_->Stop();
         return;
     }
-    if (savedStatus_ & platform::SoundBuffer::kStatusLost) buffer_->Restore();
+    // Lost while paused shows in the status now, not in the one saved at the pause.
+    if ((savedStatus_ | buffer_->GetStatus()) & platform::SoundBuffer::kStatusLost)
+        buffer_->Restore();
     const bool wasPlaying = savedStatus_ & platform::SoundBuffer::kStatusPlaying;
     if (!wasPlaying || !playing_ || ended_) return;
     signals_->WaitIdle();

@@ -141,6 +141,9 @@ TEST_F(VoiceBufferTest, ResumeGoesOnWithTheStream) {
     Tick();
     EXPECT_TRUE(voice_.IsPlaying());
     size_t resumedAt = Frames();
+    // Lost while paused (the test hook): restored and filled again on resume.
+    const_cast<SoundBuffer*>(voice_.GetSoundBuffer())->MarkLost();
+    EXPECT_EQ(voice_.GetSoundBuffer()->GetStatus(), SoundBuffer::kStatusLost);
     voice_.SetPause(false);
     EXPECT_EQ(voice_.GetSoundBuffer()->GetStatus(),
               SoundBuffer::kStatusPlaying | SoundBuffer::kStatusLooping);
