@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "audio/CDSound.h"
 #include "audio/OggStream.h"
@@ -164,12 +165,25 @@ bool CSEBuffer::DecodeInto(std::span<const uint8_t> bytes, platform::SoundBuffer
         return false;
     }
     if (made) {
-        if (!device_ || !device_->MakeSoundBuffer(*made, format, static_cast<uint32_t>(size))) {
+        // A new sound is decoded straight into the samples its buffer then takes over.
+        if (!device_) {
             why = "cannot be given a sound buffer";
             return false;
         }
-        buffer = made->get();
-    } else if (!(buffer->Format() == format) || buffer->Size() != size) {
+        std::vector<int16_t> samples(static_cast<size_t>(size / 2));
+        bool ok = stream.Decode(reinterpret_cast<uint8_t*>(samples.data()), size, false) ||
+                  stream.IsOpen();
+        if (!ok) {
+            why = "failed to decode";
+            return false;
+        }
+        if (!device_->MakeSoundBuffer(*made, format, std::move(samples))) {
+            why = "cannot be given a sound buffer";
+            return false;
+        }
+        return true;
+    }
+    if (!(buffer->Format() == format) || buffer->Size() != size) {
         why = "no longer fits its buffer";
         return false;
     }
@@ -182,10 +196,7 @@ bool CSEBuffer::DecodeInto(std::span<const uint8_t> bytes, platform::SoundBuffer
     // The end of the stream before the count leaves zeros; an error closes the stream.
     bool ok = stream.Decode(static_cast<uint8_t*>(p1), n1, false) || stream.IsOpen();
     buffer->Unlock(p1, n1, p2, n2);
-    if (!ok) {
-        why = "failed to decode";
-        if (made) made->reset();
-    }
+    if (!ok) why = "failed to decode";
     return ok;
 }
 

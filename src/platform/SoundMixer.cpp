@@ -244,6 +244,19 @@ std::shared_ptr<SoundBuffer> SoundMixer::MakeBuffer(const SoundFormat& format, u
         new SoundBuffer(shared_from_this(), format, std::move(samples), bytes));
 }
 
+std::shared_ptr<SoundBuffer> SoundMixer::AdoptBuffer(const SoundFormat& format,
+                                                     std::vector<int16_t>&& samples) {
+    if (format.channels < 1 || format.channels > 2 || format.rate < 8000 || format.rate > 192000)
+        return nullptr;
+    const uint64_t bytes = uint64_t{samples.size()} * 2;
+    const uint32_t align = static_cast<uint32_t>(format.BlockAlign());
+    if (bytes < align || bytes > kMaxBytes || bytes % align) return nullptr;
+    auto owned = std::make_shared<SoundBuffer::Samples>();
+    owned->data = std::move(samples);
+    return std::shared_ptr<SoundBuffer>(new SoundBuffer(
+        shared_from_this(), format, std::move(owned), static_cast<uint32_t>(bytes)));
+}
+
 int SoundMixer::PlayingCount() const {
     std::lock_guard lock(mutex_);
     int n = 0;

@@ -128,6 +128,10 @@ public:
 
     // A silent, stopped buffer; null for a format or size out of range.
     std::shared_ptr<SoundBuffer> MakeBuffer(const SoundFormat& format, uint32_t bytes);
+    // A stopped buffer that takes over `samples` (interleaved, whole frames) without copying
+    // them; null as for MakeBuffer.
+    std::shared_ptr<SoundBuffer> AdoptBuffer(const SoundFormat& format,
+                                             std::vector<int16_t>&& samples);
 
     // Mixes `frames` of 44100 Hz interleaved stereo into `out` and advances every playing
     // buffer; then hands over the notifications crossed.
