@@ -149,21 +149,8 @@ bool CSEBuffer::DecodeInto(std::span<const uint8_t> bytes, platform::SoundBuffer
     OggStream stream;
     if (!stream.OpenMemory(bytes, why)) return false;
     const platform::SoundFormat format = stream.Format();
-    // Checked before anything is allocated: the decoder's count, and the size it gives.
-    const int64_t total = stream.PcmTotal();
-    if (total < 0) {
-        why = "has no sample count";
-        return false;
-    }
-    const uint64_t size = static_cast<uint64_t>(total) * static_cast<uint64_t>(format.BlockAlign());
-    if (size > kMaxDecodedBytes) {
-        why = "decodes to more than 0x0FFFFFFF bytes";
-        return false;
-    }
-    if (size == 0) {
-        why = "holds no samples";
-        return false;
-    }
+    uint64_t size = 0;
+    if (!DecodedSize(stream.PcmTotal(), format, size, why)) return false;
     if (made) {
         // A new sound is decoded straight into the samples its buffer then takes over.
         if (!device_) {
@@ -198,6 +185,26 @@ bool CSEBuffer::DecodeInto(std::span<const uint8_t> bytes, platform::SoundBuffer
     buffer->Unlock(p1, n1, p2, n2);
     if (!ok) why = "failed to decode";
     return ok;
+}
+
+bool CSEBuffer::DecodedSize(int64_t frames, const platform::SoundFormat& format, uint64_t& bytes,
+                            std::string& why) {
+    if (frames < 0) {
+        why = "has no sample count";
+        return false;
+    }
+    // Compared in frames first, so that the product cannot wrap.
+    const uint64_t align = static_cast<uint64_t>(format.BlockAlign());
+    if (static_cast<uint64_t>(frames) > kMaxDecodedBytes / align) {
+        why = "decodes to more than 0x0FFFFFFF bytes";
+        return false;
+    }
+    if (frames == 0) {
+        why = "holds no samples";
+        return false;
+    }
+    bytes = static_cast<uint64_t>(frames) * align;
+    return true;
 }
 
 std::shared_ptr<platform::SoundBuffer> CSEBuffer::OggDecode(std::span<const uint8_t> bytes,

@@ -26,7 +26,8 @@ class IMemberSource;
 
 namespace platform {
 class SoundBuffer;
-}
+struct SoundFormat;
+} // namespace platform
 
 // One sound-effect slot as the save file keeps it: the name the slot's channel was read under,
 // whether it plays and whether it loops; 34 zero bytes for an empty slot.
@@ -101,6 +102,10 @@ public:
     // Decodes a whole Ogg Vorbis file into a new buffer; null with the reason in `why`.
     std::shared_ptr<platform::SoundBuffer> OggDecode(std::span<const uint8_t> bytes,
                                                      std::string& why);
+    // The bytes a whole decode of `frames` takes: false with the reason when the decoder could
+    // not count them, there are none, or they exceed 0x0FFFFFFF bytes.
+    static bool DecodedSize(int64_t frames, const platform::SoundFormat& format, uint64_t& bytes,
+                            std::string& why);
     // The same decode into a restored buffer of the same size and format.
     bool OggDecodeForLost(std::span<const uint8_t> bytes, platform::SoundBuffer& buffer,
                           std::string& why);

@@ -281,6 +281,35 @@ TEST_F(SEBufferTest, BadDataAndLongNamesAreRefusedWithOneLine) {
     silent.Move(30);
 }
 
+// The sizes a whole decode takes, checked before anything is allocated. (The decoder's count
+// follows the packets, so a file cannot claim more than it holds: the rule is tested alone.)
+TEST(SEDecodeSize, TheCountMustBeKnownAndTheSizeAtMost0x0FFFFFFF) {
+    struct Case {
+        int64_t frames;
+        int channels;
+        const char* refusal; // null: taken
+    } cases[] = {{-1, 2, "no sample count"},
+                 {0, 1, "no samples"},
+                 {1, 1, nullptr},
+                 {0x3FFFFFF, 2, nullptr},
+                 {0x4000000, 2, "more than 0x0FFFFFFF"},
+                 {0x7FFFFFF, 1, nullptr},
+                 {0x8000000, 1, "more than 0x0FFFFFFF"},
+                 {INT64_MAX / 2, 2, "more than 0x0FFFFFFF"}};
+    for (const Case& c : cases) {
+        std::string why;
+        uint64_t bytes = 0;
+        bool taken =
+            CSEBuffer::DecodedSize(c.frames, platform::SoundFormat{22050, c.channels}, bytes, why);
+        EXPECT_EQ(taken, c.refusal == nullptr) << c.frames;
+        if (c.refusal) {
+            EXPECT_NE(why.find(c.refusal), std::string::npos) << c.frames << why;
+        } else {
+            EXPECT_EQ(bytes, static_cast<uint64_t>(c.frames) * 2 * c.channels);
+        }
+    }
+}
+
 TEST_F(SEBufferTest, SlotRecordsGoOutAndComeBack) {
     files_.files["LOOPER"] = test::ToneOgg(0.5, 22050, 1);
     int looping = se_.Read("LOOPER"), idle = se_.Read("bell");
