@@ -191,6 +191,11 @@ AWAIT 0, 1, 1, 1, 1, 1
     EXPECT_LE(voiceFrom, longTo + 3);
     EXPECT_GE(bellFrom, voiceTo);
     EXPECT_LE(bellFrom, voiceTo + 1000 / 30 + 3);
+    // The voice's stream thread refills in step with the mixer: the same bytes again.
+    const std::string again = game.Path("w2.wav");
+    RunResult r2 = game.Run("--ticks 200 --start-scenario START --record-audio " + Quote(again));
+    ASSERT_EQ(r2.exitCode, 0) << r2.stderrText;
+    EXPECT_TRUE(ReadText(wav) == ReadText(again)) << "two runs mixed different sound";
 }
 
 // The control test screen's game (ControlsTest.cpp has the full one): one button focused at the
