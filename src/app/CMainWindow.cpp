@@ -151,7 +151,16 @@ bool CMainWindow::CreateServices() {
     if (!seBuffer_->Initialize(dsound_.get(), GetFileJoin(kArchiveSe))) return false;
     seBuffer_->SetMute(!s.effectsOn);
     seBuffer_->SetVolume(s.effectsVolume);
-    // The system sound table is empty in this engine: nothing to read even with "SystemSE" on.
+    // The built-in system sound table is empty, so stock games stay silent; a game may name its
+    // cancel, decide and cursor sounds with [MainWindow] "SystemSE0", "SystemSE1", "SystemSE2".
+    sysSE_ = {};
+    if (saveData_->configEx.systemSE) {
+        for (int i = 0; i < 3; ++i) {
+            std::string name = platform::GetProfileString(
+                "MainWindow", "SystemSE" + std::to_string(i), "", GetIniPath());
+            if (!name.empty()) sysSE_[static_cast<size_t>(i)] = seBuffer_->Read(name);
+        }
+    }
 
     if (!bgmBuffer_) bgmBuffer_ = std::make_unique<CBGMBuffer>();
     if (!bgmBuffer_->Initialize(dsound_.get(), GetFileJoin(kArchiveBgm))) return false;
@@ -246,7 +255,8 @@ void CMainWindow::PlaySysSE(int index) {
     AddExecLog("CMainWindow::PlaySysSE");
     if (index < 0 || index >= static_cast<int>(sysSECalls_.size())) return;
     ++sysSECalls_[static_cast<size_t>(index)];
-    // No system sound slot is filled yet: the calls are only counted (the dumped state).
+    int channel = sysSE_[static_cast<size_t>(index)];
+    if (channel != 0 && seBuffer_) seBuffer_->Play(channel, 0, false);
 }
 
 int CMainWindow::GetSysSECount(int index) const {
@@ -386,6 +396,10 @@ void CMainWindow::OnDestroy() {
     videoPlayer_.reset();
     voiceBuffer_.reset();
     bgmBuffer_.reset();
+    for (int& channel : sysSE_) {
+        if (seBuffer_ && channel != 0) seBuffer_->Free(channel);
+        channel = 0;
+    }
     seBuffer_.reset();
     dsound_.reset();
     input_.reset();

@@ -52,9 +52,13 @@ public:
     void EndGame();
     void PauseGame(bool pause);
     void ResetLossTime() override;
-    // System sound 0 (cancel), 1 (decide) or 2 (cursor); each call is counted per index.
+    // System sound 0 (cancel), 1 (decide) or 2 (cursor), played without fade when its slot holds
+    // a sound; each call is counted per index.
     void PlaySysSE(int index) override;
     int GetSysSECount(int index) const;
+    int GetSysSEChannel(int index) const {
+        return index >= 0 && index < 3 ? sysSE_[static_cast<size_t>(index)] : 0;
+    }
 
     // One pass of the pacing loop: runs a tick when 30 ms have passed.
     void OnIdle();
@@ -209,6 +213,7 @@ private:
     int lostTime_ = 0;
     int tickCount_ = 0;
     std::array<int, 3> sysSECalls_{};
+    std::array<int, 3> sysSE_{}; // the system sounds' effect channels (0: none)
     bool useD3D_ = true;
     std::array<CursorRecord, kCursorCount> cursors_;
     int currentCursor_ = 0;

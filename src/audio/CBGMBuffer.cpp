@@ -1,10 +1,10 @@
 #include "audio/CBGMBuffer.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdio>
 
 #include "audio/CDSound.h"
+#include "audio/QuarterSignals.h"
 #include "audio/VolumeTable.h"
 #include "common/ExecLog.h"
 #include "common/Text.h"
@@ -28,50 +28,6 @@ bool CmpFName(std::string_view a, std::string_view b) {
     return EqualsNoCase(CutAtFirstDot(a), CutAtFirstDot(b));
 }
 
-// Four quarter notifications and the thread's idle state. A quarter's bit stays set until the
-// thread has dealt with it, refilled or not, so a signal that arrives while nothing plays is
-// consumed instead of waking the thread again at once.
-class CBGMBuffer::StreamSignals final : public platform::SoundNotify {
-public:
-    void Signal(int index) override {
-        std::lock_guard lock(mutex_);
-        pending_ |= 1u << index;
-        cv_.notify_all();
-    }
-    void WaitHandled() override { WaitIdle(kStopWaitMs); }
-    bool WaitIdle(int ms) {
-        std::unique_lock lock(mutex_);
-        return cv_.wait_for(lock, std::chrono::milliseconds(ms),
-                            [this] { return exit_ || (idle_ && pending_ == 0); });
-    }
-    // The next quarter event, or -1 to leave.
-    int Next() {
-        std::unique_lock lock(mutex_);
-        idle_ = true;
-        cv_.notify_all();
-        cv_.wait(lock, [this] { return exit_ || pending_ != 0; });
-        if (exit_) return -1;
-        idle_ = false;
-        return std::countr_zero(pending_);
-    }
-    void Done(int index) {
-        std::lock_guard lock(mutex_);
-        pending_ &= ~(1u << index);
-    }
-    void Exit() {
-        std::lock_guard lock(mutex_);
-        exit_ = true;
-        cv_.notify_all();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable cv_;
-    unsigned pending_ = 0;
-    bool idle_ = false;
-    bool exit_ = false;
-};
-
 CBGMBuffer::CBGMBuffer() = default;
 
 CBGMBuffer::~CBGMBuffer() {
@@ -83,7 +39,7 @@ bool CBGMBuffer::Initialize(CDSound* device, IMemberSource* archive) {
     device_ = device;
     archive_ = archive;
     if (!thread_.joinable()) {
-        signals_ = std::make_shared<StreamSignals>();
+        signals_ = std::make_shared<QuarterSignals>(kStopWaitMs);
         thread_ = std::thread([this] { StreamThread(); });
     }
     return true;
@@ -260,7 +216,9 @@ void CBGMBuffer::SetPause(bool on) {
         buffer_->Stop();
         return;
     }
-    if (savedStatus_ & platform::SoundBuffer::kStatusLost) buffer_->Restore();
+    // Lost while paused shows in the status now, not in the one saved at the pause.
+    if ((savedStatus_ | buffer_->GetStatus()) & platform::SoundBuffer::kStatusLost)
+        buffer_->Restore();
     bool wasPlaying = savedStatus_ & platform::SoundBuffer::kStatusPlaying;
     if (wasPlaying) {
         WaitStreamIdle(kStopWaitMs);

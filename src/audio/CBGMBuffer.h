@@ -22,6 +22,7 @@ namespace qw {
 
 class CDSound;
 class IMemberSource;
+class QuarterSignals;
 
 namespace platform {
 class SoundBuffer;
@@ -89,9 +90,6 @@ protected:
     bool finishFade_ = false;
 
 private:
-    // The quarter events and the idle state of the stream thread.
-    class StreamSignals;
-
     void StreamThread();
     void RefillQuarter(int quarter);
     void StreamClose();
@@ -108,7 +106,7 @@ private:
     OggStream stream_;
     std::shared_ptr<platform::SoundBuffer> buffer_;
     uint32_t quarter_ = 0;
-    std::shared_ptr<StreamSignals> signals_;
+    std::shared_ptr<QuarterSignals> signals_; // the quarter events, the thread's idle state
     std::thread thread_;
     // Every decode, and every change of the decoder or the buffer, runs under this lock.
     mutable std::mutex decodeMutex_;

@@ -48,6 +48,13 @@ bool CDSound::MakeSoundBuffer(std::shared_ptr<platform::SoundBuffer>& out,
     return out != nullptr;
 }
 
+bool CDSound::MakeSoundBuffer(std::shared_ptr<platform::SoundBuffer>& out,
+                              const platform::SoundFormat& format, std::vector<int16_t>&& samples) {
+    AddExecLog("CDSound::MakeSoundBuffer");
+    out = mixer_ ? mixer_->AdoptBuffer(format, std::move(samples)) : nullptr;
+    return out != nullptr;
+}
+
 bool CDSound::SoundBufferFillZero(platform::SoundBuffer& buffer) {
     AddExecLog("CDSound::SoundBufferFillZero");
     void *p1 = nullptr, *p2 = nullptr;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "platform/SoundMixer.h"
 
@@ -27,6 +28,9 @@ public:
     // A stopped, silent buffer with volume and pan.
     bool MakeSoundBuffer(std::shared_ptr<platform::SoundBuffer>& out,
                          const platform::SoundFormat& format, uint32_t bytes);
+    // A stopped buffer holding `samples` (interleaved 16-bit frames), taken over uncopied.
+    bool MakeSoundBuffer(std::shared_ptr<platform::SoundBuffer>& out,
+                         const platform::SoundFormat& format, std::vector<int16_t>&& samples);
     // Locks the whole buffer and zeroes it.
     static bool SoundBufferFillZero(platform::SoundBuffer& buffer);
 

@@ -138,6 +138,10 @@ bool OggStream::Open(std::string& why) {
     return true;
 }
 
+int64_t OggStream::PcmTotal() const {
+    return open_ ? ov_pcm_total(file_.get(), -1) : -1;
+}
+
 bool OggStream::Rewind() {
     if (!open_) return false;
     sampleSinceRewind_ = false;

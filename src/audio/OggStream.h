@@ -50,6 +50,9 @@ public:
     bool IsOpen() const { return open_; }
     const platform::SoundFormat& Format() const { return format_; }
 
+    // Sample frames of the whole stream (ov_pcm_total), or a negative value when the decoder
+    // cannot tell (an unseekable stream, or none open).
+    int64_t PcmTotal() const;
     // Back to the first sample (ov_raw_seek to 0); false when the decoder refuses.
     bool Rewind();
     // Fills `bytes` with 16-bit samples, starting over at the end when `loop` is set. False when

@@ -25,16 +25,6 @@
 
 namespace qw {
 
-// A member's bytes on an independent handle: offset and size in the file.
-struct MemberStream {
-    platform::FileHandle file;
-    uint64_t offset = 0;
-    uint64_t size = 0;
-
-    // Reads up to `count` bytes at `position` within the member, never past its end.
-    size_t Read(uint64_t position, void* buffer, size_t count) const;
-};
-
 class CFileJoin : public IMemberSource {
 public:
     enum Mode { kModeNone = 0, kModeDirectory = 1, kModeArchive = 2 };
@@ -74,7 +64,7 @@ public:
     // Offset of the member's first byte in the file from GetHandleMulti (0 in directory mode).
     uint64_t GetBeginOffsetMulti64(int member) const;
     // The three above in one step.
-    std::optional<MemberStream> OpenStream(std::string_view name);
+    std::optional<MemberStream> OpenStream(std::string_view name) override;
 
     // The whole member, without touching the open member.
     std::optional<Bytes> ReadMember(std::string_view name) override;

@@ -148,6 +148,7 @@ bool SoundBuffer::Unlock(void* part1, uint32_t bytes1, void* part2, uint32_t byt
 
 void SoundBuffer::Play(bool loop) {
     std::lock_guard lock(mixer_->mutex_);
+    if (lost_) return; // a lost buffer plays only once restored
     playing_ = true;
     looping_ = loop;
 }
@@ -170,12 +171,22 @@ void SoundBuffer::SetCurrentPosition(uint32_t bytes) {
 
 uint32_t SoundBuffer::GetStatus() const {
     std::lock_guard lock(mixer_->mutex_);
+    if (lost_) return kStatusLost;
     if (!playing_) return 0;
     return kStatusPlaying | (looping_ ? kStatusLooping : 0);
 }
 
 bool SoundBuffer::Restore() {
+    std::lock_guard lock(mixer_->mutex_);
+    lost_ = false;
     return true;
+}
+
+void SoundBuffer::MarkLost() {
+    std::lock_guard lock(mixer_->mutex_);
+    lost_ = true;
+    playing_ = false;
+    std::fill(samples_->data.begin(), samples_->data.end(), int16_t{0});
 }
 
 void SoundBuffer::SetVolume(int32_t volume) {
@@ -231,6 +242,19 @@ std::shared_ptr<SoundBuffer> SoundMixer::MakeBuffer(const SoundFormat& format, u
     samples->data.assign(bytes / 2, 0);
     return std::shared_ptr<SoundBuffer>(
         new SoundBuffer(shared_from_this(), format, std::move(samples), bytes));
+}
+
+std::shared_ptr<SoundBuffer> SoundMixer::AdoptBuffer(const SoundFormat& format,
+                                                     std::vector<int16_t>&& samples) {
+    if (format.channels < 1 || format.channels > 2 || format.rate < 8000 || format.rate > 192000)
+        return nullptr;
+    const uint64_t bytes = uint64_t{samples.size()} * 2;
+    const uint32_t align = static_cast<uint32_t>(format.BlockAlign());
+    if (bytes < align || bytes > kMaxBytes || bytes % align) return nullptr;
+    auto owned = std::make_shared<SoundBuffer::Samples>();
+    owned->data = std::move(samples);
+    return std::shared_ptr<SoundBuffer>(new SoundBuffer(
+        shared_from_this(), format, std::move(owned), static_cast<uint32_t>(bytes)));
 }
 
 int SoundMixer::PlayingCount() const {

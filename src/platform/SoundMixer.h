@@ -72,7 +72,12 @@ public:
     uint32_t GetCurrentPosition() const; // bytes, on a sample frame
     void SetCurrentPosition(uint32_t bytes);
     uint32_t GetStatus() const;
-    bool Restore();                 // nothing is ever lost here
+    // Nothing is lost here on its own; after MarkLost the buffer is playable again, its samples
+    // still the zeros the loss left.
+    bool Restore();
+    // Tests: the buffer behaves as a lost one (stopped, samples gone, status kStatusLost) until
+    // Restore. Duplicates share the samples, so they hear the loss too.
+    void MarkLost();
     void SetVolume(int32_t volume); // clamped to -10000..0
     int32_t GetVolume() const;
     void SetPan(int32_t pan); // clamped to -10000..10000; > 0 lowers the left side
@@ -100,6 +105,7 @@ private:
     uint64_t position_ = 0; // sample frames in 32.32 fixed point
     bool playing_ = false;
     bool looping_ = false;
+    bool lost_ = false;
     int32_t volume_ = 0;
     int32_t pan_ = 0;
     std::vector<uint32_t> notifyFrames_;
@@ -122,6 +128,10 @@ public:
 
     // A silent, stopped buffer; null for a format or size out of range.
     std::shared_ptr<SoundBuffer> MakeBuffer(const SoundFormat& format, uint32_t bytes);
+    // A stopped buffer that takes over `samples` (interleaved, whole frames) without copying
+    // them; null as for MakeBuffer.
+    std::shared_ptr<SoundBuffer> AdoptBuffer(const SoundFormat& format,
+                                             std::vector<int16_t>&& samples);
 
     // Mixes `frames` of 44100 Hz interleaved stereo into `out` and advances every playing
     // buffer; then hands over the notifications crossed.

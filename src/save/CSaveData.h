@@ -106,6 +106,10 @@ public:
     std::array<char, 64> subtitle{};
     // The music list BGMLIST fills: file names by number.
     std::array<std::array<char, kStringSize>, 256> bgmList{};
+    // The sound-effect slots SEREAD fills: channels of the effects buffer (0: empty).
+    std::array<int32_t, 256> seSlots{};
+    // The voice list VOICELIST fills: file name prefixes by number.
+    std::array<std::array<char, kStringSize>, 256> voiceList{};
     int32_t thumbnailMode = 0;
     int32_t thumbnailParam = -1;
     std::array<char, 64> thumbnailName{}; // thumbnail mode 40: the picture's name

@@ -184,6 +184,10 @@ protected:
     void SetVariable(int number, int32_t value);
     // Ends the game without asking (scenario errors and END).
     void EndGame();
+    // Sound-effect slot `slot` of the save data (null outside 0-255), and the channel it holds
+    // (0 for an empty slot or one outside the table).
+    int32_t* SESlot(int32_t slot);
+    int SESlotChannel(int32_t slot);
 
     SnrStartRecord start_;
     CSaveData* save_ = nullptr; // the services' save data, bound at Initialize

@@ -63,15 +63,15 @@
     X(BGMPLAY,       201,   Params("EVVV"),                        Handler)                        \
     X(BGMSTOP,       202,   Params("VV"),                          Handler)                        \
     X(BGMWAIT,       203,   Params("V"),                           Handler)                        \
-    X(VOICELIST,     204,   Pending("VS"),                         StepOver)                       \
-    X(VOICEPLAY,     205,   Pending("Evv").Between(2, 3),          StepOver)                       \
-    X(VOICESTOP,     206,   Pending(""),                           StepOver)                       \
-    X(VOICEWAIT,     207,   Pending(""),                           StepOver)                       \
-    X(SEPLAY,        208,   Pending("Evvv").Between(3, 4),         StepOver)                       \
-    X(SESTOP,        209,   Pending("VVV"),                        StepOver)                       \
-    X(SEWAIT,        210,   Pending("VV"),                         StepOver)                       \
-    X(SEREAD,        211,   Pending("VS"),                         StepOver)                       \
-    X(SEFREE,        212,   Pending("V"),                          StepOver)                       \
+    X(VOICELIST,     204,   Params("VS"),                          Handler)                        \
+    X(VOICEPLAY,     205,   Params("Evv").Between(2, 3),           Handler)                        \
+    X(VOICESTOP,     206,   Params(""),                            Handler)                        \
+    X(VOICEWAIT,     207,   Params(""),                            Handler)                        \
+    X(SEPLAY,        208,   Params("Evvv").Between(3, 4),          Handler)                        \
+    X(SESTOP,        209,   Params("VVV"),                         Handler)                        \
+    X(SEWAIT,        210,   Params("VV"),                          Handler)                        \
+    X(SEREAD,        211,   Params("VS"),                          Handler)                        \
+    X(SEFREE,        212,   Params("V"),                           Handler)                        \
     /* Messages, selections and the player's records */                                            \
     X(MSG,           1000,  Pending("VVSS"),                       StepOverYield)                  \
     X(MWO,           1001,  Pending(""),                           StepOverYield)                  \

@@ -57,6 +57,9 @@ public:
     void AttachSaveData(std::unique_ptr<CSaveData> save) { save_ = std::move(save); }
     CSaveData* GetSaveData() const override { return save_.get(); }
     CInput* GetInput() const override { return input_.get(); }
+    // Sound buffers a test lends (none by default).
+    CSEBuffer* GetSEBuffer() const override { return seBuffer; }
+    CVoiceBuffer* GetVoiceBuffer() const override { return voiceBuffer; }
     bool IsHeadless() const override { return headless; }
 
     // Each text goes to the device as an error box.
@@ -77,6 +80,8 @@ public:
     FakeWindow device;
     // Headless runs cap the commands of a tick; a timed run leaves it to the time budget.
     bool headless = true;
+    CSEBuffer* seBuffer = nullptr;
+    CVoiceBuffer* voiceBuffer = nullptr;
 
 private:
     std::unique_ptr<CSaveData> save_;

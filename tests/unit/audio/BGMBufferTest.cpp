@@ -200,6 +200,11 @@ TEST_F(BGMBufferTest, PausesNest) {
     bgm_.SetPause(false); // more resumes than pauses change nothing
     bgm_.SetPause(true);
     EXPECT_EQ(bgm_.GetSoundBuffer()->GetStatus(), 0u);
+    // Lost while paused (the test hook): restored, filled again and played on resume.
+    const_cast<platform::SoundBuffer*>(bgm_.GetSoundBuffer())->MarkLost();
+    bgm_.SetPause(false);
+    EXPECT_EQ(bgm_.GetSoundBuffer()->GetStatus(),
+              platform::SoundBuffer::kStatusPlaying | platform::SoundBuffer::kStatusLooping);
 }
 
 TEST_F(BGMBufferTest, AVoiceLowersTheMusicWhileTheSettingIsOn) {

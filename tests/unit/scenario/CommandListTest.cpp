@@ -86,7 +86,7 @@ TEST_F(CommandList, StandInsStepOverWithoutChecks) {
 MOV 1, 1
 MSG
 MOV 2, 1
-SEPLAY
+MOVIEPAUSE
 MOV 3, 1
 END
 )");
