@@ -140,11 +140,12 @@ TEST_F(QwmgdTool, ElementsAndInfo) {
 }
 
 TEST_F(QwmgdTool, RefusesBadInput) {
-    const std::string png = Path("palette.png"), mgd = Path("bad.MGD");
-    const Bytes palette = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0,
-                           13,   'I', 'H', 'D', 'R',  0,    0,    0,    1, 0, 0,
-                           0,    1,   8,   3,   0,    0,    0,    0,    0, 0, 0};
-    ASSERT_TRUE(platform::WriteFileAtomic(png, palette));
+    // A palette picture's header and nothing after it (no PLTE, no pixels).
+    const std::string png = Path("header-only.png"), mgd = Path("bad.MGD");
+    const Bytes headerOnly = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0,
+                              13,   'I', 'H', 'D', 'R',  0,    0,    0,    1, 0, 0,
+                              0,    1,   8,   3,   0,    0,    0,    0,    0, 0, 0};
+    ASSERT_TRUE(platform::WriteFileAtomic(png, headerOnly));
     EXPECT_EQ(Run("encode " + png + " " + mgd), 1);
     EXPECT_EQ(Run("encode --encoding gif " + png + " " + mgd), 1);
     EXPECT_EQ(Run("encode " + Path("missing.png") + " " + mgd), 1);
