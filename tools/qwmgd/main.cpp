@@ -112,8 +112,7 @@ std::optional<tools::ElementList> ElementsFor(const EncodeOptions& options, cons
         text.assign(listFile.begin(), listFile.end());
     }
     auto parsed = tools::ParseElementList(text, error);
-    if (!parsed)
-        error = "--elements " + (listPath.empty() ? std::string("list") : listPath) + ": " + error;
+    if (!parsed) error = (listPath.empty() ? std::string("--elements") : listPath) + ": " + error;
     return parsed;
 }
 
