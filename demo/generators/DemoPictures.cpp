@@ -4,16 +4,16 @@
 //   png/BG_NIGHT.png  800 × 600  night sky with stars and a moon
 //   png/QUILL.png     160 × 320  a quill with soft edges (alpha)
 //   data/QUILL.CUR    32 × 32    a quill-shaped mouse cursor (hot spot at the nib)
-// and the parts sheets of the controls, each with its element list (elements/NAME.txt, one
-// "x,y,w,h" line per cell, for qwmgd --elements):
-//   png/UIBUTTON.png 160 × 200  a button in five looks (normal, focused, pressed, disabled,
+// and the parts sheets of the controls in ui/ (converted together with one qwmgd run), each with
+// its element list (elements/NAME.txt, one "x,y,w,h" line per cell, for qwmgd --elements):
+//   ui/UIBUTTON.png  160 × 200  a button in five looks (normal, focused, pressed, disabled,
 //                                focused while disabled), stacked, with a plain middle for a
 //                                caption
-//   png/UIROUND.png  320 × 64   a round button in the five looks, side by side
-//   png/UICHECK.png  320 × 32   a check box: the five looks unchecked, then checked
-//   png/UISLIDER.png 300 × 112  a slider track in the five looks (300 × 16, stacked) and its
+//   ui/UIROUND.png   320 × 64   a round button in the five looks, side by side
+//   ui/UICHECK.png   320 × 32   a check box: the five looks unchecked, then checked
+//   ui/UISLIDER.png  300 × 112  a slider track in the five looks (300 × 16, stacked) and its
 //                                knob in the five looks (20 × 32, side by side) below
-//   png/UIICON.png   24 × 24    a small quill mark for captions and pictures
+//   ui/UIICON.png    24 × 24    a small quill mark for captions and pictures
 //   data/UIHIT.BMP   800 × 600  the hit map of the control test screen: region 1 is the round
 //                                button's disc at (600, 80)
 // The build turns the PNG files into ".MGD" pictures with qwmgd.
@@ -350,6 +350,7 @@ int main(int argc, char** argv) {
     }
     const std::string out = argv[1];
     std::filesystem::create_directories(out + "/png");
+    std::filesystem::create_directories(out + "/ui");
     std::filesystem::create_directories(out + "/data");
     std::filesystem::create_directories(out + "/elements");
     Picture quill = Quill(160, 320);
@@ -363,12 +364,12 @@ int main(int argc, char** argv) {
                                                     {"UISLIDER", SliderSheet()}};
     for (const auto& [name, sheet] : sheets) {
         const std::string& list = sheet.elements;
-        ok = ok && WritePng(out + "/png/" + name + ".png", sheet.picture, true) &&
+        ok = ok && WritePng(out + "/ui/" + name + ".png", sheet.picture, true) &&
              qw::platform::WriteFileAtomic(
                  out + "/elements/" + name + ".txt",
                  std::span(reinterpret_cast<const uint8_t*>(list.data()), list.size()));
     }
-    ok = ok && WritePng(out + "/png/UIICON.png", Icon(quill), true) &&
+    ok = ok && WritePng(out + "/ui/UIICON.png", Icon(quill), true) &&
          qw::platform::WriteFileAtomic(out + "/data/UIHIT.BMP", HitMap());
     if (!ok) {
         std::fprintf(stderr, "demo_pictures: cannot write into %s\n", out.c_str());

@@ -6,8 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "common/Bytes.h"
+#include "common/Result.h"
 
 namespace qw {
 
@@ -37,6 +39,24 @@ std::optional<size_t> DecodePng(ByteSpan png, uint32_t* pixels, int width, int h
 // before the pixels are allocated: its header names that size and a colour type other than
 // palette, and the stream is long enough for that many pixels at deflate's best ratio (1032:1).
 bool PngCanFill(ByteSpan png, int width, int height);
+
+// A picture of any kind the PNG format allows, for the picture tool (the engine's own decoder
+// above keeps its narrower rules): palette with or without tRNS, gray and gray + alpha, RGB and
+// RGBA, 1 to 16 bits, interlaced or not. Converted to 8-bit B, G, R, A words as the format
+// defines the samples: lower depths widened by bit replication, 16-bit samples cut to their high
+// byte, a tRNS colour key making the pixels that match it (compared at full depth) alpha 0 and
+// the others 255, palette entries past the tRNS list opaque, and pictures with no alpha of any
+// kind opaque. No gamma or colour-profile correction: the stored samples are the colours.
+struct PngPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels; // rows top to bottom
+};
+
+// Refused with the reason: not a PNG, a side of 0 or above `maxSide`, a stream too short to hold
+// the pixels (judged before they are allocated), a palette index past the palette, and any
+// error libpng reports (its text).
+Result<PngPicture> DecodeAnyPng(ByteSpan png, int maxSide);
 
 // An 8-bit PNG of `pixels` (B, G, R, A words): colour type RGBA when `withAlpha`, else RGB with
 // the alpha bytes dropped. `level` is the zlib level (0–9). Empty when libpng fails.
