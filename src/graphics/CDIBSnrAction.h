@@ -141,6 +141,8 @@ public:
     const Drop& GetDrop(int i) const { return drops_[static_cast<size_t>(i)]; }
     // The raster's current displacement amplitude (A' of the draw).
     double RasterAmplitude() const;
+    // The fire's flame surface (null unless a fire is defined).
+    const CDIBFireEx* GetFire() const { return fire_.get(); }
 
     // Raster drawing of one quad: the quad blit's edge scan and nearest sampling, where each
     // destination pixel whose source alpha is not 0 and whose mask byte is 0 is blended with
@@ -243,6 +245,9 @@ private:
     std::array<uint8_t, kDropNameSize> dropName_{};
     std::vector<Drop> drops_;
     std::vector<DrawnDrop> order_;
+
+    // Fire.
+    std::unique_ptr<CDIBFireEx> fire_;
 };
 
 // Milliseconds a move step advances by: the frame time scaled by the frame-speed setting
