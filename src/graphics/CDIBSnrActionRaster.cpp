@@ -11,9 +11,7 @@
 
 #include "common/ExecLog.h"
 #include "graphics/CDIBSnrAction.h"
-#include "graphics/PixelKernels.h"
-#include "graphics/PixelRules.h"
-#include "graphics/QuadEdgeScan.h"
+#include "graphics/WaterBlit.h"
 
 namespace qw {
 
@@ -36,19 +34,6 @@ double ReduceTurns(double a) {
 // Integer part of a product, saturated (sin × A' with an amplitude from saved data).
 double Trunc(double v) {
     return std::trunc(std::clamp(v, -1e9, 1e9));
-}
-
-// The end of the run of zero mask bytes that starts at `i`, eight bytes at a time.
-size_t UnmarkedRunEnd(const uint8_t* m, size_t i, size_t n) {
-    while (i + 8 <= n) {
-        uint64_t word;
-        std::memcpy(&word, m + i, 8);
-        if (word) break;
-        i += 8;
-    }
-    while (i < n && !m[i])
-        ++i;
-    return i;
 }
 
 } // namespace
@@ -176,65 +161,11 @@ void CDIBSnrAction::DrawRaster(const ActionDrawParam& param) {
     }
 }
 
+// The raster's quads are the masked blend's, with spans that reach their max x as the quad
+// blend's do.
 void CDIBSnrAction::BltRaster(CDIBImage& src, CDIBImage& dst, const VertexQuad& quad,
                               uint8_t* mask) {
-    if (!src.IsCreated() || !dst.IsCreated()) return;
-    const RegionRect clip = dst.GetClipRect();
-    const int left = std::max(clip.left, 0), right = std::min(clip.right, dst.GetWidth() - 1);
-    const int top = std::max(clip.top, 0), bottom = std::min(clip.bottom, dst.GetHeight() - 1);
-    QuadEdgeScan scan;
-    if (left > right || top > bottom ||
-        !scan.Scan(quad, top, bottom, src.GetWidth(), src.GetHeight()))
-        return;
-    const uint32_t* pixels = src.GetPixels();
-    const size_t pitch = static_cast<size_t>(src.GetWidth());
-    const size_t dstPitch = static_cast<size_t>(dst.GetWidth());
-    const uint32_t colour = quad.colour;
-    const PixelKernels& k = ActivePixelKernels();
-    // One row of samples; grows once to the widest destination seen.
-    thread_local std::vector<uint32_t> scratch;
-    if (scratch.size() < static_cast<size_t>(dst.GetWidth()))
-        scratch.resize(static_cast<size_t>(dst.GetWidth()));
-    for (int y = scan.FirstRow(); y <= scan.LastRow(); ++y) {
-        const ScanEdgeRow& r = scan.Row(y);
-        if (r.minX > r.maxX) continue;
-        // The blends' step: (extent + 1) / length, in 16.16.
-        const int64_t len = int64_t{r.maxX} - r.minX + 1;
-        const int64_t du = (int64_t{r.uMax - r.uMin + 1} << 16) / len;
-        const int64_t dv = (int64_t{r.vMax - r.vMin + 1} << 16) / len;
-        int64_t u = int64_t{r.uMin} << 16, v = int64_t{r.vMin} << 16;
-        int start = r.minX;
-        if (start < left) {
-            u += du * (left - start), v += dv * (left - start);
-            start = left;
-        }
-        const int end = std::min<int>(right, r.maxX);
-        if (start > end) continue;
-        const size_t n = static_cast<size_t>(end - start + 1);
-        uint32_t* d = dst.Row(y) + start;
-        uint8_t* m = mask + static_cast<size_t>(y) * dstPitch + start;
-        uint32_t* s = scratch.data();
-        if (dv == 0) { // one source row
-            const uint32_t* row = pixels + static_cast<size_t>(v >> 16) * pitch;
-            for (size_t i = 0; i < n; ++i, u += du)
-                s[i] = row[u >> 16];
-        } else {
-            for (size_t i = 0; i < n; ++i, u += du, v += dv)
-                s[i] = pixels[static_cast<size_t>(v >> 16) * pitch + static_cast<size_t>(u >> 16)];
-        }
-        // Runs of unmarked pixels go through the span blend (which leaves transparent source
-        // pixels as they are); only the pixels it blended are marked.
-        for (size_t i = 0; i < n;) {
-            if (m[i]) {
-                ++i;
-                continue;
-            }
-            const size_t j = UnmarkedRunEnd(m, i, n);
-            k.blend(d + i, s + i, j - i, colour);
-            for (; i < j; ++i)
-                m[i] = static_cast<uint8_t>((s[i] >> 24) != 0);
-        }
-    }
+    BltMaskedQuad(src, dst, quad, mask, MaskedSpanEnd::AtMaxX);
 }
 
 } // namespace qw
