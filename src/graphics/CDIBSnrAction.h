@@ -215,6 +215,11 @@ private:
         float g;
         int index;
     };
+    struct GridPoint {
+        QuadCorner corner;
+        QuadSource source;
+        bool ok; // the corner fits a quad's coordinates
+    };
     void SeedDrop(Drop& drop, bool restart);
     bool BuildRain(); // reads dropName_ and seeds the drops
     int32_t RainPeriod() const { return def_.A(); }
@@ -237,7 +242,8 @@ private:
     int32_t fadeOut_ = 0;
     int32_t rasterPeriod_ = 0; // c doubled
     std::vector<uint8_t> mask_;
-    std::vector<VertexQuad> quads_; // raster grid quads, rain drop quads
+    std::vector<GridPoint> grid_;   // the raster's points, rebuilt by each draw
+    std::vector<VertexQuad> quads_; // rain drop quads
 
     // Rain.
     CDIBSprite* drop_ = nullptr; // held from the cache

@@ -43,6 +43,7 @@ bool CDIBSnrAction::SetupRaster() {
     time_ = fadeIn_ = fadeOut_ = 0;
     rasterPeriod_ = Saturate(int64_t{def_.C()} * 2);
     mask_.assign(kPageMask, 0);
+    grid_.assign(static_cast<size_t>(kGrid) * kGrid, GridPoint{});
     return true;
 }
 
@@ -50,6 +51,8 @@ void CDIBSnrAction::ReleaseRaster() {
     AddExecLog("CDIBSnrAction::ReleaseRaster");
     mask_.clear();
     mask_.shrink_to_fit();
+    grid_.clear();
+    grid_.shrink_to_fit();
 }
 
 void CDIBSnrAction::SaveRaster(ByteWriter& out) const {
@@ -136,25 +139,39 @@ void CDIBSnrAction::DrawRaster(const ActionDrawParam& param) {
     const double pw = pic.GetWidth(), ph = pic.GetHeight();
     const bool sway_x = direction == 0 || direction == 2, sway_y = direction == 1 || direction == 2;
 
-    const auto point = [&](int r, int k, QuadCorner& c, QuadSource& s) {
-        double x = std::trunc(k * (w - 1) * kGridStep), y = std::trunc(r * (h - 1) * kGridStep);
-        if (sway_x) x += shift[r];
-        if (sway_y) y += shift[k];
-        double sx = std::trunc(k * pw * kGridStep), sy = std::trunc(r * ph * kGridStep);
-        if (k == n - 1) x -= 1, sx -= 1;
-        if (r == n - 1) y -= 1, sy -= 1;
-        s = {static_cast<int16_t>(std::clamp(sx, 0.0, 32767.0)),
-             static_cast<int16_t>(std::clamp(sy, 0.0, 32767.0))};
-        return SetCorner(c, x + param.x, y + param.y, param.z);
-    };
+    // The 51 × 51 points, each worked out once: quads share their corners with their neighbours.
+    double baseX[n], baseY[n], srcX[n], srcY[n];
+    for (int i = 0; i < n; ++i) {
+        baseX[i] = std::trunc(i * (w - 1) * kGridStep);
+        baseY[i] = std::trunc(i * (h - 1) * kGridStep);
+        srcX[i] = std::trunc(i * pw * kGridStep);
+        srcY[i] = std::trunc(i * ph * kGridStep);
+    }
+    const auto source = [](double v) { return static_cast<int16_t>(std::clamp(v, 0.0, 32767.0)); };
+    for (int r = 0; r < n; ++r) {
+        for (int k = 0; k < n; ++k) {
+            double x = baseX[k], y = baseY[r], sx = srcX[k], sy = srcY[r];
+            if (sway_x) x += shift[r];
+            if (sway_y) y += shift[k];
+            if (k == n - 1) x -= 1, sx -= 1;
+            if (r == n - 1) y -= 1, sy -= 1;
+            GridPoint& p = grid_[static_cast<size_t>(r * n + k)];
+            p.source = {source(sx), source(sy)};
+            p.ok = SetCorner(p.corner, x + param.x, y + param.y, param.z);
+        }
+    }
     for (int r = 0; r + 1 < n; ++r) {
         for (int k = 0; k + 1 < n; ++k) {
+            const GridPoint* pts[4] = {&grid_[static_cast<size_t>(r * n + k)],
+                                       &grid_[static_cast<size_t>(r * n + k + 1)],
+                                       &grid_[static_cast<size_t>((r + 1) * n + k + 1)],
+                                       &grid_[static_cast<size_t>((r + 1) * n + k)]};
+            if (!pts[0]->ok || !pts[1]->ok || !pts[2]->ok || !pts[3]->ok) continue;
             VertexQuad q;
-            if (!point(r, k, q.corner[0], q.source[0]) ||
-                !point(r, k + 1, q.corner[1], q.source[1]) ||
-                !point(r + 1, k + 1, q.corner[2], q.source[2]) ||
-                !point(r + 1, k, q.corner[3], q.source[3]))
-                continue;
+            for (int i = 0; i < 4; ++i) {
+                q.corner[i] = pts[i]->corner;
+                q.source[i] = pts[i]->source;
+            }
             q.colour = param.colour;
             if (CameraTransform(param, q, nullptr)) BltRaster(pic, dst, q, mask_.data());
         }

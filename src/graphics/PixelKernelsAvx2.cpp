@@ -10,6 +10,8 @@
 
 #include <immintrin.h>
 
+#include <cstring>
+
 #include "graphics/PixelKernelsX86.h"
 
 namespace qw {
@@ -176,6 +178,97 @@ void Blend(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
     sse2::Blend(dst + i, src + i, n - i, colour);
 }
 
+// Eight pixels of the masked blend; `valid` marks the lanes inside the span (all of them but in
+// a span's last, short block, whose other lanes are neither read nor written).
+inline void MaskedBlend8(uint32_t* dst, uint8_t* mask, const uint32_t* src, __m256i c, bool white,
+                         __m256i valid, bool whole, size_t count) {
+    const __m256i zero = _mm256_setzero_si256();
+    uint64_t marks = 0;
+    std::memcpy(&marks, mask, count);
+    const __m128i m = _mm_cvtsi64_si128(static_cast<long long>(marks));
+    const __m256i unmarked =
+        _mm256_and_si256(_mm256_cmpeq_epi32(_mm256_cvtepu8_epi32(m), zero), valid);
+    const __m256i s =
+        whole ? Load(src) : _mm256_maskload_epi32(reinterpret_cast<const int*>(src), valid);
+    const __m256i clear = _mm256_cmpeq_epi32(_mm256_and_si256(s, AlphaBits()), zero);
+    const __m256i take = _mm256_andnot_si256(clear, unmarked);
+    if (_mm256_testz_si256(take, take)) return;
+    const __m256i d =
+        whole ? Load(dst) : _mm256_maskload_epi32(reinterpret_cast<const int*>(dst), valid);
+    __m256i out;
+    if (white && _mm256_testc_si256(s, AlphaBits())) {
+        // Opaque and untinted: (s × 255) >> 8 per channel, that is s − 1 held at 0.
+        out = _mm256_subs_epu8(s, _mm256_set1_epi8(1));
+    } else {
+        __m256i sl = _mm256_unpacklo_epi8(s, zero), sh = _mm256_unpackhi_epi8(s, zero);
+        if (!white) {
+            sl = _mm256_srli_epi16(_mm256_mullo_epi16(sl, c), 8);
+            sh = _mm256_srli_epi16(_mm256_mullo_epi16(sh, c), 8);
+        }
+        const __m256i lo = BlendHalf(sl, _mm256_unpacklo_epi8(d, zero));
+        const __m256i hi = BlendHalf(sh, _mm256_unpackhi_epi8(d, zero));
+        out = _mm256_packus_epi16(lo, hi);
+    }
+    if (whole)
+        Store(dst, _mm256_blendv_epi8(d, out, take));
+    else
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(dst), take, out);
+    // The eight take lanes as bytes (in order), 1 where taken, or-ed into the mask.
+    const __m128i t16 =
+        _mm_packs_epi32(_mm256_castsi256_si128(take), _mm256_extracti128_si256(take, 1));
+    const __m128i t8 = _mm_and_si128(_mm_packs_epi16(t16, t16), _mm_set1_epi8(1));
+    marks = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_or_si128(m, t8)));
+    std::memcpy(mask, &marks, count);
+}
+
+// The lanes below `count` (0 … 8).
+inline __m256i FirstLanes(size_t count) {
+    return _mm256_cmpgt_epi32(_mm256_set1_epi32(static_cast<int>(count)),
+                              _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+}
+
+void MaskedBlend(uint32_t* dst, uint8_t* mask, const uint32_t* src, size_t n, uint32_t colour) {
+    const bool white = colour == 0xFFFFFFFFu;
+    const __m256i c = Widen(colour);
+    const __m256i all = _mm256_set1_epi32(-1);
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8)
+        MaskedBlend8(dst + i, mask + i, src + i, c, white, all, true, 8);
+    if (i < n) MaskedBlend8(dst + i, mask + i, src + i, c, white, FirstLanes(n - i), false, n - i);
+}
+
+// Eight positions at a time, the pixels fetched with one gather; the last, short block gathers
+// and stores only its own lanes. Positions of lanes past the last sample may wrap in their 32
+// bits; they are never fetched.
+void NearestRow(uint32_t* out, const uint32_t* src, size_t pitch, int32_t u, int32_t du, int32_t v,
+                int32_t dv, size_t n) {
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    __m256i uu =
+        _mm256_add_epi32(_mm256_set1_epi32(u), _mm256_mullo_epi32(lanes, _mm256_set1_epi32(du)));
+    __m256i vv =
+        _mm256_add_epi32(_mm256_set1_epi32(v), _mm256_mullo_epi32(lanes, _mm256_set1_epi32(dv)));
+    const __m256i du8 = _mm256_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(du) * 8u));
+    const __m256i dv8 = _mm256_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(dv) * 8u));
+    const __m256i rows = _mm256_set1_epi32(static_cast<int32_t>(pitch));
+    const auto* base = reinterpret_cast<const int*>(src);
+    const auto at = [&] {
+        return _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(vv, 16), rows),
+                                _mm256_srai_epi32(uu, 16));
+    };
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        Store(out + i, _mm256_i32gather_epi32(base, at(), 4));
+        uu = _mm256_add_epi32(uu, du8);
+        vv = _mm256_add_epi32(vv, dv8);
+    }
+    if (i < n) {
+        const __m256i valid = FirstLanes(n - i);
+        const __m256i got =
+            _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), base, at(), valid, 4);
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(out + i), valid, got);
+    }
+}
+
 void Modulate(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
     const uint32_t rgb = colour & 0x00FFFFFFu;
     if (rgb == 0) return Fill(dst, n, 0xFF000000u);
@@ -298,7 +391,8 @@ constexpr PixelKernels kKernels{
     .bilinearAcross = sse2::BilinearAcross,
     .bilinearDown = BilinearDown,
     .fireRow = sse2::FireRow,
-    .maskedBlend = sse2::MaskedBlend,
+    .maskedBlend = MaskedBlend,
+    .nearestRow = NearestRow,
 };
 
 } // namespace

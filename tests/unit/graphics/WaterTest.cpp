@@ -49,12 +49,16 @@ TEST(Water, FastMaskedBlendMatchesScalar) {
             const size_t n = 1 + rng() % 70;
             std::vector<uint32_t> src(n), d1(n);
             std::vector<uint8_t> m1(n);
+            // Every fourth round an opaque source, which the fast kernels take a shortcut for.
+            const bool opaque = round % 4 == 0;
             for (size_t i = 0; i < n; ++i) {
-                src[i] = rng() % 3 == 0 ? rng() & 0x00FFFFFF : static_cast<uint32_t>(rng());
+                src[i] = opaque           ? static_cast<uint32_t>(rng()) | 0xFF000000u
+                         : rng() % 3 == 0 ? rng() & 0x00FFFFFF
+                                          : static_cast<uint32_t>(rng());
                 d1[i] = static_cast<uint32_t>(rng());
                 m1[i] = rng() % 3 == 0;
             }
-            const uint32_t colour = rng() % 2 ? 0xFFFFFFFF : static_cast<uint32_t>(rng());
+            const uint32_t colour = opaque || rng() % 2 ? 0xFFFFFFFF : static_cast<uint32_t>(rng());
             std::vector<uint32_t> d2 = d1;
             std::vector<uint8_t> m2 = m1;
             scalar::MaskedBlend(d1.data(), m1.data(), src.data(), n, colour);
