@@ -48,10 +48,6 @@ struct PixelKernels {
     // so a destination pixel is blended at most once however many spans cross it.
     void (*maskedBlend)(uint32_t* dst, uint8_t* mask, const uint32_t* src, size_t n,
                         uint32_t colour);
-    // n nearest samples of `src` (rows `pitch` words apart) along a line: out[i] is the pixel at
-    // ((u + i × du) >> 16, (v + i × dv) >> 16), 16.16. Callers keep every position inside.
-    void (*nearestRow)(uint32_t* out, const uint32_t* src, size_t pitch, int32_t u, int32_t du,
-                       int32_t v, int32_t dv, size_t n);
 };
 
 enum class SimdLevel { Scalar, Sse2, Avx2 };

@@ -183,8 +183,14 @@ void Blend(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
 inline void MaskedBlend8(uint32_t* dst, uint8_t* mask, const uint32_t* src, __m256i c, bool white,
                          __m256i valid, bool whole, size_t count) {
     const __m256i zero = _mm256_setzero_si256();
+    // A whole block reads its eight mask bytes at once; a short one byte by byte (a copy of a
+    // variable length would go through memory and stall the vector load).
     uint64_t marks = 0;
-    std::memcpy(&marks, mask, count);
+    if (whole)
+        std::memcpy(&marks, mask, 8);
+    else
+        for (size_t j = 0; j < count; ++j)
+            marks |= uint64_t{mask[j]} << (8 * j);
     const __m128i m = _mm_cvtsi64_si128(static_cast<long long>(marks));
     const __m256i unmarked =
         _mm256_and_si256(_mm256_cmpeq_epi32(_mm256_cvtepu8_epi32(m), zero), valid);
@@ -218,7 +224,11 @@ inline void MaskedBlend8(uint32_t* dst, uint8_t* mask, const uint32_t* src, __m2
         _mm_packs_epi32(_mm256_castsi256_si128(take), _mm256_extracti128_si256(take, 1));
     const __m128i t8 = _mm_and_si128(_mm_packs_epi16(t16, t16), _mm_set1_epi8(1));
     marks = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_or_si128(m, t8)));
-    std::memcpy(mask, &marks, count);
+    if (whole)
+        std::memcpy(mask, &marks, 8);
+    else
+        for (size_t j = 0; j < count; ++j)
+            mask[j] = static_cast<uint8_t>(marks >> (8 * j));
 }
 
 // The lanes below `count` (0 … 8).
@@ -235,38 +245,6 @@ void MaskedBlend(uint32_t* dst, uint8_t* mask, const uint32_t* src, size_t n, ui
     for (; i + 8 <= n; i += 8)
         MaskedBlend8(dst + i, mask + i, src + i, c, white, all, true, 8);
     if (i < n) MaskedBlend8(dst + i, mask + i, src + i, c, white, FirstLanes(n - i), false, n - i);
-}
-
-// Eight positions at a time, the pixels fetched with one gather; the last, short block gathers
-// and stores only its own lanes. Positions of lanes past the last sample may wrap in their 32
-// bits; they are never fetched.
-void NearestRow(uint32_t* out, const uint32_t* src, size_t pitch, int32_t u, int32_t du, int32_t v,
-                int32_t dv, size_t n) {
-    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    __m256i uu =
-        _mm256_add_epi32(_mm256_set1_epi32(u), _mm256_mullo_epi32(lanes, _mm256_set1_epi32(du)));
-    __m256i vv =
-        _mm256_add_epi32(_mm256_set1_epi32(v), _mm256_mullo_epi32(lanes, _mm256_set1_epi32(dv)));
-    const __m256i du8 = _mm256_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(du) * 8u));
-    const __m256i dv8 = _mm256_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(dv) * 8u));
-    const __m256i rows = _mm256_set1_epi32(static_cast<int32_t>(pitch));
-    const auto* base = reinterpret_cast<const int*>(src);
-    const auto at = [&] {
-        return _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(vv, 16), rows),
-                                _mm256_srai_epi32(uu, 16));
-    };
-    size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        Store(out + i, _mm256_i32gather_epi32(base, at(), 4));
-        uu = _mm256_add_epi32(uu, du8);
-        vv = _mm256_add_epi32(vv, dv8);
-    }
-    if (i < n) {
-        const __m256i valid = FirstLanes(n - i);
-        const __m256i got =
-            _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), base, at(), valid, 4);
-        _mm256_maskstore_epi32(reinterpret_cast<int*>(out + i), valid, got);
-    }
 }
 
 void Modulate(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
@@ -392,7 +370,6 @@ constexpr PixelKernels kKernels{
     .bilinearDown = BilinearDown,
     .fireRow = sse2::FireRow,
     .maskedBlend = MaskedBlend,
-    .nearestRow = NearestRow,
 };
 
 } // namespace

@@ -102,12 +102,6 @@ void FireRow(int32_t* out, const int32_t* row, const int32_t* below, size_t n) {
     }
 }
 
-void NearestRow(uint32_t* out, const uint32_t* src, size_t pitch, int32_t u, int32_t du, int32_t v,
-                int32_t dv, size_t n) {
-    for (size_t i = 0; i < n; ++i, u += du, v += dv)
-        out[i] = src[static_cast<size_t>(v >> 16) * pitch + static_cast<size_t>(u >> 16)];
-}
-
 } // namespace scalar
 
 const PixelKernels& ScalarPixelKernels() {
@@ -126,7 +120,6 @@ const PixelKernels& ScalarPixelKernels() {
         .bilinearDown = scalar::BilinearDown,
         .fireRow = scalar::FireRow,
         .maskedBlend = scalar::MaskedBlend,
-        .nearestRow = scalar::NearestRow,
     };
     return kernels;
 }

@@ -24,7 +24,5 @@ void BilinearDown(uint32_t* out, const uint64_t* top, const uint64_t* bottom, in
 
 void MaskedBlend(uint32_t* dst, uint8_t* mask, const uint32_t* src, size_t n, uint32_t colour);
 void FireRow(int32_t* out, const int32_t* row, const int32_t* below, size_t n);
-void NearestRow(uint32_t* out, const uint32_t* src, size_t pitch, int32_t u, int32_t du, int32_t v,
-                int32_t dv, size_t n);
 
 } // namespace qw::scalar

@@ -412,7 +412,6 @@ const PixelKernels* Sse2PixelKernels() {
         .bilinearDown = sse2::BilinearDown,
         .fireRow = sse2::FireRow,
         .maskedBlend = sse2::MaskedBlend,
-        .nearestRow = scalar::NearestRow, // SSE2 has no gather
     };
     return &kernels;
 }

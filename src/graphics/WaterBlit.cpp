@@ -30,18 +30,21 @@ bool IsUnscaled(const VertexQuad& q) {
 // n nearest samples from u, v stepping by du, dv (16.16). The scan keeps the span's ends
 // inside the source, but the last step of a span may reach one past them: positions are held
 // to the surface, checked once at both ends since they move in a line.
-void Sample(const PixelKernels& k, uint32_t* out, const uint32_t* pixels, int64_t width,
-            int64_t height, int64_t u, int64_t du, int64_t v, int64_t dv, size_t n) {
+void Sample(uint32_t* out, const uint32_t* pixels, int64_t width, int64_t height, int64_t u,
+            int64_t du, int64_t v, int64_t dv, size_t n) {
     const int64_t steps = static_cast<int64_t>(n) - 1;
     const int64_t uEnd = u + du * steps, vEnd = v + dv * steps;
     const auto inside = [](int64_t p, int64_t size) { return p >= 0 && (p >> 16) < size; };
     const size_t pitch = static_cast<size_t>(width);
     if (inside(u, width) && inside(uEnd, width) && inside(v, height) && inside(vEnd, height)) {
-        // Every position fits 32 bits (sources are at most 32767 wide and high), and so does
-        // every step of more than one sample.
-        const auto step = [n](int64_t d) { return n > 1 ? static_cast<int32_t>(d) : 0; };
-        k.nearestRow(out, pixels, pitch, static_cast<int32_t>(u), step(du), static_cast<int32_t>(v),
-                     step(dv), n);
+        if (dv == 0) { // one source row
+            const uint32_t* row = pixels + static_cast<size_t>(v >> 16) * pitch;
+            for (size_t i = 0; i < n; ++i, u += du)
+                out[i] = row[u >> 16];
+            return;
+        }
+        for (size_t i = 0; i < n; ++i, u += du, v += dv)
+            out[i] = pixels[static_cast<size_t>(v >> 16) * pitch + static_cast<size_t>(u >> 16)];
         return;
     }
     for (size_t i = 0; i < n; ++i, u += du, v += dv) {
@@ -83,8 +86,7 @@ void BltMaskedQuad(const CDIBImage& src, CDIBImage& dst, const VertexQuad& q, ui
         if (start > end) continue;
         const size_t n = static_cast<size_t>(end - start + 1);
         if (samples.size() < n) samples.resize(n);
-        Sample(k, samples.data(), src.GetPixels(), src.GetWidth(), src.GetHeight(), u, du, v, dv,
-               n);
+        Sample(samples.data(), src.GetPixels(), src.GetWidth(), src.GetHeight(), u, du, v, dv, n);
         k.maskedBlend(dst.Row(y) + start, mask + static_cast<size_t>(y) * maskPitch + start,
                       samples.data(), n, q.colour);
     }
