@@ -1,7 +1,8 @@
 // Layer actions drawing one frame, beside memcpy of an 800 × 600 frame and pixman doing the
 // comparable compositing: a raster of an opaque 800 × 600 layer against pixman OVER of the
 // frame; a 400 × 400 picture turning against pixman's affine OVER (nearest and bilinear);
-// 200 rain drops against pixman compositing the same number of scaled sprites.
+// 200 rain drops against pixman compositing the same number of scaled sprites; the fire action
+// against the flame's tick plus one blend of its layer.
 //
 // Run from a release build: bench_actions --benchmark_repetitions=5
 //   --benchmark_report_aggregates_only=true
@@ -17,6 +18,7 @@
 
 #include "common/Random.h"
 #include "files/MemberSource.h"
+#include "graphics/CDIBFireEx.h"
 #include "graphics/CDIBImage.h"
 #include "graphics/CDIBSnrAction.h"
 #include "graphics/CDIBSprite.h"
@@ -160,6 +162,60 @@ void Rain(benchmark::State& state) {
     }
 }
 
+// A fire over a 400 × 200 layer at the foot of the page: the action's move and draw, beside what
+// it is made of, the flame's own tick and draw and one blend of the layer.
+constexpr int kFireX = 200, kFireY = 400, kFireW = 400, kFireH = 200;
+
+CDIBImage& FireLayer() {
+    static CDIBImage* layer = [] {
+        auto* img = new CDIBImage; // lives as long as the program
+        img->Create(kFireW, kFireH);
+        FillRandom(*img, 6, false);
+        return img;
+    }();
+    return *layer;
+}
+
+void FireAction(benchmark::State& state) {
+    World& w = W();
+    SeedRandom(1);
+    CDIBSnrAction a;
+    a.Initialize();
+    ActionDefinition d;
+    d.SetType(ActionType::Fire);
+    d.SetA(10000);
+    d.SetB(400);
+    d.SetC(800);
+    d.SetExtra(0, 1);
+    a.Setup(d);
+    a.Play();
+    const ActionDrawParam p = Param(w.frame, FireLayer(), kFireX, kFireY, true);
+    for (auto _ : state) {
+        a.Move(false, 30, 1);
+        a.Draw(p);
+        benchmark::ClobberMemory();
+    }
+}
+
+void FireTickAndBlend(benchmark::State& state) {
+    World& w = W();
+    SeedRandom(1);
+    CDIBFireEx fire;
+    fire.Initialize();
+    fire.SetMove(true, true);
+    fire.Move(1000);
+    fire.SetDrawParam(kFireX, kFireY, kFireW, kFireH, 0xFFFFFFFFu, 0, 0, 0);
+    CDIBImage& layer = FireLayer();
+    VertexQuad q;
+    layer.SetStretchVertex(q, kFireX, kFireY, kFireW, kFireH, 0xFFFFFFFFu);
+    for (auto _ : state) {
+        fire.Move(30);
+        layer.StretchBltBlend(&w.frame, q, false);
+        fire.Draw(&w.frame);
+        benchmark::ClobberMemory();
+    }
+}
+
 // ---- pixman ----
 
 struct PixmanImage {
@@ -241,6 +297,8 @@ BENCHMARK_CAPTURE(PixmanAffine, bilinear, PIXMAN_FILTER_BILINEAR)
 BENCHMARK(Rotation)->Name("ours/rotation_400");
 BENCHMARK(PixmanSprites)->Name("pixman/200_scaled_sprites");
 BENCHMARK(Rain)->Name("ours/rain_200_drops");
+BENCHMARK(FireTickAndBlend)->Name("ours/fire_tick_and_one_blend");
+BENCHMARK(FireAction)->Name("ours/fire_action");
 
 } // namespace
 

@@ -18,6 +18,7 @@ public:
     static constexpr int kStepMs = 10;
     static constexpr int kBaseHeat = 10000;
     static constexpr int kTableSize = 768;
+    static constexpr int kMaxBaseHeat = 1 << 28;
 
     CDIBFire() = default;
     ~CDIBFire() override;
@@ -35,6 +36,12 @@ public:
     void Move(int ms);
     // Blends the flame into `dst` when active.
     virtual void Draw(CDIBImage* dst);
+    // The heat a seeded bottom cell gets on top of its random part (the flame's amount). Kept
+    // within 0 … 2^28: the step sums four heats in 32 bits and relies on none being negative.
+    void SetBaseHeat(int heat) {
+        baseHeat_ = heat < 0 ? 0 : heat > kMaxBaseHeat ? kMaxBaseHeat : heat;
+    }
+    int GetBaseHeat() const { return baseHeat_; }
 
     // The colour table entry for heat `i` (0 … 767).
     static uint32_t FireColour(int i);
@@ -43,6 +50,9 @@ public:
     uint32_t PixelFor(int32_t h) const;
 
     int32_t* HeatRow(int r) { return heat_.data() + static_cast<size_t>(r) * kGridWidth; }
+    const int32_t* HeatRow(int r) const {
+        return heat_.data() + static_cast<size_t>(r) * kGridWidth;
+    }
     bool IsActive() const { return active_; }
     int GetLeftOver() const { return leftOver_; }
     const VertexQuad& GetQuad() const { return quad_; }

@@ -8,6 +8,7 @@
 
 #include "common/ExecLog.h"
 #include "graphics/CDIBCamera.h"
+#include "graphics/CDIBFireEx.h"
 #include "graphics/CSpriteCache.h"
 
 namespace qw {

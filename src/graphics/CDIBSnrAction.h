@@ -141,6 +141,8 @@ public:
     const Drop& GetDrop(int i) const { return drops_[static_cast<size_t>(i)]; }
     // The raster's current displacement amplitude (A' of the draw).
     double RasterAmplitude() const;
+    // The fire's flame surface (null unless a fire is defined).
+    const CDIBFireEx* GetFire() const { return fire_.get(); }
 
     // Raster drawing of one quad: the quad blit's edge scan and nearest sampling, where each
     // destination pixel whose source alpha is not 0 and whose mask byte is 0 is blended with
@@ -213,6 +215,11 @@ private:
         float g;
         int index;
     };
+    struct GridPoint {
+        QuadCorner corner;
+        QuadSource source;
+        bool ok; // the corner fits a quad's coordinates
+    };
     void SeedDrop(Drop& drop, bool restart);
     bool BuildRain(); // reads dropName_ and seeds the drops
     int32_t RainPeriod() const { return def_.A(); }
@@ -235,7 +242,8 @@ private:
     int32_t fadeOut_ = 0;
     int32_t rasterPeriod_ = 0; // c doubled
     std::vector<uint8_t> mask_;
-    std::vector<VertexQuad> quads_; // raster grid quads, rain drop quads
+    std::vector<GridPoint> grid_;   // the raster's points, rebuilt by each draw
+    std::vector<VertexQuad> quads_; // rain drop quads
 
     // Rain.
     CDIBSprite* drop_ = nullptr; // held from the cache
@@ -243,6 +251,9 @@ private:
     std::array<uint8_t, kDropNameSize> dropName_{};
     std::vector<Drop> drops_;
     std::vector<DrawnDrop> order_;
+
+    // Fire.
+    std::unique_ptr<CDIBFireEx> fire_;
 };
 
 // Milliseconds a move step advances by: the frame time scaled by the frame-speed setting

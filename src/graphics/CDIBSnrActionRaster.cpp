@@ -11,9 +11,7 @@
 
 #include "common/ExecLog.h"
 #include "graphics/CDIBSnrAction.h"
-#include "graphics/PixelKernels.h"
-#include "graphics/PixelRules.h"
-#include "graphics/QuadEdgeScan.h"
+#include "graphics/WaterBlit.h"
 
 namespace qw {
 
@@ -38,19 +36,6 @@ double Trunc(double v) {
     return std::trunc(std::clamp(v, -1e9, 1e9));
 }
 
-// The end of the run of zero mask bytes that starts at `i`, eight bytes at a time.
-size_t UnmarkedRunEnd(const uint8_t* m, size_t i, size_t n) {
-    while (i + 8 <= n) {
-        uint64_t word;
-        std::memcpy(&word, m + i, 8);
-        if (word) break;
-        i += 8;
-    }
-    while (i < n && !m[i])
-        ++i;
-    return i;
-}
-
 } // namespace
 
 bool CDIBSnrAction::SetupRaster() {
@@ -58,6 +43,7 @@ bool CDIBSnrAction::SetupRaster() {
     time_ = fadeIn_ = fadeOut_ = 0;
     rasterPeriod_ = Saturate(int64_t{def_.C()} * 2);
     mask_.assign(kPageMask, 0);
+    grid_.assign(static_cast<size_t>(kGrid) * kGrid, GridPoint{});
     return true;
 }
 
@@ -65,6 +51,8 @@ void CDIBSnrAction::ReleaseRaster() {
     AddExecLog("CDIBSnrAction::ReleaseRaster");
     mask_.clear();
     mask_.shrink_to_fit();
+    grid_.clear();
+    grid_.shrink_to_fit();
 }
 
 void CDIBSnrAction::SaveRaster(ByteWriter& out) const {
@@ -151,90 +139,50 @@ void CDIBSnrAction::DrawRaster(const ActionDrawParam& param) {
     const double pw = pic.GetWidth(), ph = pic.GetHeight();
     const bool sway_x = direction == 0 || direction == 2, sway_y = direction == 1 || direction == 2;
 
-    const auto point = [&](int r, int k, QuadCorner& c, QuadSource& s) {
-        double x = std::trunc(k * (w - 1) * kGridStep), y = std::trunc(r * (h - 1) * kGridStep);
-        if (sway_x) x += shift[r];
-        if (sway_y) y += shift[k];
-        double sx = std::trunc(k * pw * kGridStep), sy = std::trunc(r * ph * kGridStep);
-        if (k == n - 1) x -= 1, sx -= 1;
-        if (r == n - 1) y -= 1, sy -= 1;
-        s = {static_cast<int16_t>(std::clamp(sx, 0.0, 32767.0)),
-             static_cast<int16_t>(std::clamp(sy, 0.0, 32767.0))};
-        return SetCorner(c, x + param.x, y + param.y, param.z);
-    };
+    // The 51 × 51 points, each worked out once: quads share their corners with their neighbours.
+    double baseX[n], baseY[n], srcX[n], srcY[n];
+    for (int i = 0; i < n; ++i) {
+        baseX[i] = std::trunc(i * (w - 1) * kGridStep);
+        baseY[i] = std::trunc(i * (h - 1) * kGridStep);
+        srcX[i] = std::trunc(i * pw * kGridStep);
+        srcY[i] = std::trunc(i * ph * kGridStep);
+    }
+    const auto source = [](double v) { return static_cast<int16_t>(std::clamp(v, 0.0, 32767.0)); };
+    for (int r = 0; r < n; ++r) {
+        for (int k = 0; k < n; ++k) {
+            double x = baseX[k], y = baseY[r], sx = srcX[k], sy = srcY[r];
+            if (sway_x) x += shift[r];
+            if (sway_y) y += shift[k];
+            if (k == n - 1) x -= 1, sx -= 1;
+            if (r == n - 1) y -= 1, sy -= 1;
+            GridPoint& p = grid_[static_cast<size_t>(r * n + k)];
+            p.source = {source(sx), source(sy)};
+            p.ok = SetCorner(p.corner, x + param.x, y + param.y, param.z);
+        }
+    }
     for (int r = 0; r + 1 < n; ++r) {
         for (int k = 0; k + 1 < n; ++k) {
+            const GridPoint* pts[4] = {&grid_[static_cast<size_t>(r * n + k)],
+                                       &grid_[static_cast<size_t>(r * n + k + 1)],
+                                       &grid_[static_cast<size_t>((r + 1) * n + k + 1)],
+                                       &grid_[static_cast<size_t>((r + 1) * n + k)]};
+            if (!pts[0]->ok || !pts[1]->ok || !pts[2]->ok || !pts[3]->ok) continue;
             VertexQuad q;
-            if (!point(r, k, q.corner[0], q.source[0]) ||
-                !point(r, k + 1, q.corner[1], q.source[1]) ||
-                !point(r + 1, k + 1, q.corner[2], q.source[2]) ||
-                !point(r + 1, k, q.corner[3], q.source[3]))
-                continue;
+            for (int i = 0; i < 4; ++i) {
+                q.corner[i] = pts[i]->corner;
+                q.source[i] = pts[i]->source;
+            }
             q.colour = param.colour;
             if (CameraTransform(param, q, nullptr)) BltRaster(pic, dst, q, mask_.data());
         }
     }
 }
 
+// The raster's quads are the masked blend's, with spans that reach their max x as the quad
+// blend's do.
 void CDIBSnrAction::BltRaster(CDIBImage& src, CDIBImage& dst, const VertexQuad& quad,
                               uint8_t* mask) {
-    if (!src.IsCreated() || !dst.IsCreated()) return;
-    const RegionRect clip = dst.GetClipRect();
-    const int left = std::max(clip.left, 0), right = std::min(clip.right, dst.GetWidth() - 1);
-    const int top = std::max(clip.top, 0), bottom = std::min(clip.bottom, dst.GetHeight() - 1);
-    QuadEdgeScan scan;
-    if (left > right || top > bottom ||
-        !scan.Scan(quad, top, bottom, src.GetWidth(), src.GetHeight()))
-        return;
-    const uint32_t* pixels = src.GetPixels();
-    const size_t pitch = static_cast<size_t>(src.GetWidth());
-    const size_t dstPitch = static_cast<size_t>(dst.GetWidth());
-    const uint32_t colour = quad.colour;
-    const PixelKernels& k = ActivePixelKernels();
-    // One row of samples; grows once to the widest destination seen.
-    thread_local std::vector<uint32_t> scratch;
-    if (scratch.size() < static_cast<size_t>(dst.GetWidth()))
-        scratch.resize(static_cast<size_t>(dst.GetWidth()));
-    for (int y = scan.FirstRow(); y <= scan.LastRow(); ++y) {
-        const ScanEdgeRow& r = scan.Row(y);
-        if (r.minX > r.maxX) continue;
-        // The blends' step: (extent + 1) / length, in 16.16.
-        const int64_t len = int64_t{r.maxX} - r.minX + 1;
-        const int64_t du = (int64_t{r.uMax - r.uMin + 1} << 16) / len;
-        const int64_t dv = (int64_t{r.vMax - r.vMin + 1} << 16) / len;
-        int64_t u = int64_t{r.uMin} << 16, v = int64_t{r.vMin} << 16;
-        int start = r.minX;
-        if (start < left) {
-            u += du * (left - start), v += dv * (left - start);
-            start = left;
-        }
-        const int end = std::min<int>(right, r.maxX);
-        if (start > end) continue;
-        const size_t n = static_cast<size_t>(end - start + 1);
-        uint32_t* d = dst.Row(y) + start;
-        uint8_t* m = mask + static_cast<size_t>(y) * dstPitch + start;
-        uint32_t* s = scratch.data();
-        if (dv == 0) { // one source row
-            const uint32_t* row = pixels + static_cast<size_t>(v >> 16) * pitch;
-            for (size_t i = 0; i < n; ++i, u += du)
-                s[i] = row[u >> 16];
-        } else {
-            for (size_t i = 0; i < n; ++i, u += du, v += dv)
-                s[i] = pixels[static_cast<size_t>(v >> 16) * pitch + static_cast<size_t>(u >> 16)];
-        }
-        // Runs of unmarked pixels go through the span blend (which leaves transparent source
-        // pixels as they are); only the pixels it blended are marked.
-        for (size_t i = 0; i < n;) {
-            if (m[i]) {
-                ++i;
-                continue;
-            }
-            const size_t j = UnmarkedRunEnd(m, i, n);
-            k.blend(d + i, s + i, j - i, colour);
-            for (; i < j; ++i)
-                m[i] = static_cast<uint8_t>((s[i] >> 24) != 0);
-        }
-    }
+    BltMaskedQuad(src, dst, quad, mask, MaskedSpanEnd::AtMaxX);
 }
 
 } // namespace qw

@@ -10,6 +10,8 @@
 
 #include <immintrin.h>
 
+#include <cstring>
+
 #include "graphics/PixelKernelsX86.h"
 
 namespace qw {
@@ -176,6 +178,75 @@ void Blend(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
     sse2::Blend(dst + i, src + i, n - i, colour);
 }
 
+// Eight pixels of the masked blend; `valid` marks the lanes inside the span (all of them but in
+// a span's last, short block, whose other lanes are neither read nor written).
+inline void MaskedBlend8(uint32_t* dst, uint8_t* mask, const uint32_t* src, __m256i c, bool white,
+                         __m256i valid, bool whole, size_t count) {
+    const __m256i zero = _mm256_setzero_si256();
+    // A whole block reads its eight mask bytes at once; a short one byte by byte (a copy of a
+    // variable length would go through memory and stall the vector load).
+    uint64_t marks = 0;
+    if (whole)
+        std::memcpy(&marks, mask, 8);
+    else
+        for (size_t j = 0; j < count; ++j)
+            marks |= uint64_t{mask[j]} << (8 * j);
+    const __m128i m = _mm_cvtsi64_si128(static_cast<long long>(marks));
+    const __m256i unmarked =
+        _mm256_and_si256(_mm256_cmpeq_epi32(_mm256_cvtepu8_epi32(m), zero), valid);
+    const __m256i s =
+        whole ? Load(src) : _mm256_maskload_epi32(reinterpret_cast<const int*>(src), valid);
+    const __m256i clear = _mm256_cmpeq_epi32(_mm256_and_si256(s, AlphaBits()), zero);
+    const __m256i take = _mm256_andnot_si256(clear, unmarked);
+    if (_mm256_testz_si256(take, take)) return;
+    const __m256i d =
+        whole ? Load(dst) : _mm256_maskload_epi32(reinterpret_cast<const int*>(dst), valid);
+    __m256i out;
+    if (white && _mm256_testc_si256(s, AlphaBits())) {
+        // Opaque and untinted: (s × 255) >> 8 per channel, that is s − 1 held at 0.
+        out = _mm256_subs_epu8(s, _mm256_set1_epi8(1));
+    } else {
+        __m256i sl = _mm256_unpacklo_epi8(s, zero), sh = _mm256_unpackhi_epi8(s, zero);
+        if (!white) {
+            sl = _mm256_srli_epi16(_mm256_mullo_epi16(sl, c), 8);
+            sh = _mm256_srli_epi16(_mm256_mullo_epi16(sh, c), 8);
+        }
+        const __m256i lo = BlendHalf(sl, _mm256_unpacklo_epi8(d, zero));
+        const __m256i hi = BlendHalf(sh, _mm256_unpackhi_epi8(d, zero));
+        out = _mm256_packus_epi16(lo, hi);
+    }
+    if (whole)
+        Store(dst, _mm256_blendv_epi8(d, out, take));
+    else
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(dst), take, out);
+    // The eight take lanes as bytes (in order), 1 where taken, or-ed into the mask.
+    const __m128i t16 =
+        _mm_packs_epi32(_mm256_castsi256_si128(take), _mm256_extracti128_si256(take, 1));
+    const __m128i t8 = _mm_and_si128(_mm_packs_epi16(t16, t16), _mm_set1_epi8(1));
+    marks = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_or_si128(m, t8)));
+    if (whole)
+        std::memcpy(mask, &marks, 8);
+    else
+        for (size_t j = 0; j < count; ++j)
+            mask[j] = static_cast<uint8_t>(marks >> (8 * j));
+}
+
+// The lanes below `count` (0 … 8).
+inline __m256i FirstLanes(size_t count) {
+    return _mm256_cmpgt_epi32(_mm256_set1_epi32(static_cast<int>(count)),
+                              _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+}
+
+void MaskedBlend(uint32_t* dst, uint8_t* mask, const uint32_t* src, size_t n, uint32_t colour) {
+    const bool white = colour == 0xFFFFFFFFu;
+    const __m256i c = Widen(colour);
+    const __m256i all = _mm256_set1_epi32(-1);
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8)
+        MaskedBlend8(dst + i, mask + i, src + i, c, white, all, true, 8);
+    if (i < n) MaskedBlend8(dst + i, mask + i, src + i, c, white, FirstLanes(n - i), false, n - i);
+}
+
 void Modulate(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
     const uint32_t rgb = colour & 0x00FFFFFFu;
     if (rgb == 0) return Fill(dst, n, 0xFF000000u);
@@ -298,7 +369,7 @@ constexpr PixelKernels kKernels{
     .bilinearAcross = sse2::BilinearAcross,
     .bilinearDown = BilinearDown,
     .fireRow = sse2::FireRow,
-    .maskedBlend = sse2::MaskedBlend,
+    .maskedBlend = MaskedBlend,
 };
 
 } // namespace

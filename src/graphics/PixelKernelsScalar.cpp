@@ -96,8 +96,10 @@ void MaskedBlend(uint32_t* dst, uint8_t* mask, const uint32_t* src, size_t n, ui
 }
 
 void FireRow(int32_t* out, const int32_t* row, const int32_t* below, size_t n) {
+    // The left neighbour through its own pointer: row[i − 1] with an unsigned i wraps at 0.
+    const int32_t* left = row - 1;
     for (size_t i = 0; i < n; ++i) {
-        const int32_t avg = (below[i] + row[i - 1] + row[i + 1] + row[i]) / 4;
+        const int32_t avg = (below[i] + left[i] + row[i + 1] + row[i]) / 4;
         out[i] = avg < 8 ? 0 : avg - 7;
     }
 }

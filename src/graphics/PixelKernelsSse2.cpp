@@ -67,6 +67,19 @@ inline __m128i BlendHalf(__m128i t, __m128i d) {
     return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(d, ia), _mm_mullo_epi16(t, a)), 8);
 }
 
+// Four pixels of the quad blend, whatever their alpha (callers keep the transparent ones).
+inline __m128i Blend4(__m128i s, __m128i d, __m128i c, bool white) {
+    const __m128i zero = _mm_setzero_si128();
+    __m128i sl = _mm_unpacklo_epi8(s, zero), sh = _mm_unpackhi_epi8(s, zero);
+    if (!white) {
+        sl = _mm_srli_epi16(_mm_mullo_epi16(sl, c), 8);
+        sh = _mm_srli_epi16(_mm_mullo_epi16(sh, c), 8);
+    }
+    const __m128i lo = BlendHalf(sl, _mm_unpacklo_epi8(d, zero));
+    const __m128i hi = BlendHalf(sh, _mm_unpackhi_epi8(d, zero));
+    return _mm_packus_epi16(lo, hi);
+}
+
 } // namespace
 
 namespace sse2 {
@@ -151,14 +164,7 @@ void Blend(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
         const int clear = TransparentMask(s);
         if (clear == 0xF) continue;
         const __m128i d = Load(dst + i);
-        __m128i sl = _mm_unpacklo_epi8(s, zero), sh = _mm_unpackhi_epi8(s, zero);
-        if (!white) {
-            sl = _mm_srli_epi16(_mm_mullo_epi16(sl, c), 8);
-            sh = _mm_srli_epi16(_mm_mullo_epi16(sh, c), 8);
-        }
-        const __m128i lo = BlendHalf(sl, _mm_unpacklo_epi8(d, zero));
-        const __m128i hi = BlendHalf(sh, _mm_unpackhi_epi8(d, zero));
-        __m128i out = _mm_packus_epi16(lo, hi);
+        __m128i out = Blend4(s, d, c, white);
         if (clear) {
             const __m128i keep = _mm_cmpeq_epi32(_mm_and_si128(s, AlphaBits()), zero);
             out = _mm_or_si128(_mm_and_si128(keep, d), _mm_andnot_si128(keep, out));
@@ -341,24 +347,30 @@ void BilinearDown(uint32_t* out, const uint64_t* top, const uint64_t* bottom, in
 // Four pixels at a time: the blend of all four, kept only where the mask is clear and the
 // source not transparent.
 void MaskedBlend(uint32_t* dst, uint8_t* mask, const uint32_t* src, size_t n, uint32_t colour) {
+    const bool white = colour == 0xFFFFFFFFu;
     const __m128i zero = _mm_setzero_si128();
+    const __m128i c = Widen(colour);
+    const __m128i one = _mm_set1_epi8(1);
     size_t i = 0;
     for (; i + 4 <= n; i += 4) {
-        int32_t m4;
+        uint32_t m4;
         std::memcpy(&m4, mask + i, 4);
-        const __m128i lanes =
-            _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(m4), zero), zero);
-        const __m128i visible = _mm_cmpgt_epi32(_mm_srli_epi32(Load(src + i), 24), zero);
-        const __m128i take = _mm_and_si128(_mm_cmpeq_epi32(lanes, zero), visible);
-        const int bits = _mm_movemask_ps(_mm_castsi128_ps(take));
-        if (bits == 0) continue;
-        alignas(16) uint32_t blended[4];
-        std::memcpy(blended, dst + i, sizeof blended);
-        Blend(blended, src + i, 4, colour);
+        if ((m4 & 0xFFu) && (m4 & 0xFF00u) && (m4 & 0xFF0000u) && (m4 & 0xFF000000u)) continue;
+        const __m128i s = Load(src + i);
+        const __m128i m = _mm_cvtsi32_si128(static_cast<int>(m4));
+        const __m128i unmarked =
+            _mm_cmpeq_epi32(_mm_unpacklo_epi16(_mm_unpacklo_epi8(m, zero), zero), zero);
+        const __m128i clear = _mm_cmpeq_epi32(_mm_and_si128(s, AlphaBits()), zero);
+        const __m128i take = _mm_andnot_si128(clear, unmarked);
+        if (_mm_movemask_epi8(take) == 0) continue;
         const __m128i d = Load(dst + i);
-        Store(dst + i, _mm_or_si128(_mm_and_si128(take, Load(blended)), _mm_andnot_si128(take, d)));
-        for (int j = 0; j < 4; ++j)
-            if (bits & (1 << j)) mask[i + static_cast<size_t>(j)] = 1;
+        const __m128i out = Blend4(s, d, c, white);
+        Store(dst + i, _mm_or_si128(_mm_and_si128(take, out), _mm_andnot_si128(take, d)));
+        // Each taken pixel's mask byte becomes 1; the others keep theirs.
+        const __m128i taken =
+            _mm_and_si128(_mm_packs_epi16(_mm_packs_epi32(take, zero), zero), one);
+        const auto marks = m4 | static_cast<uint32_t>(_mm_cvtsi128_si32(taken));
+        std::memcpy(mask + i, &marks, 4);
     }
     scalar::MaskedBlend(dst + i, mask + i, src + i, n - i, colour);
 }

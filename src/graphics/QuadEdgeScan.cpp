@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "graphics/StepDivide.h"
+
 namespace qw {
 
 namespace {
@@ -44,9 +46,10 @@ void ScanEdge(ScanEdgeRow* rows, const EdgePoint& p, const EdgePoint& q, int top
     const EdgePoint& a = p.y < q.y ? p : q;
     const EdgePoint& b = p.y < q.y ? q : p;
     const int64_t span = b.y - a.y;
-    const int64_t dx = (int64_t{b.x - a.x} << 16) / span, du = (int64_t{b.u - a.u} << 16) / span;
-    const int64_t dv = (int64_t{b.v - a.v} << 16) / span;
-    const int64_t dl = (int64_t{b.light - a.light} << 16) / span;
+    const int64_t dx = StepDivide(int64_t{b.x - a.x} << 16, span);
+    const int64_t du = StepDivide(int64_t{b.u - a.u} << 16, span);
+    const int64_t dv = StepDivide(int64_t{b.v - a.v} << 16, span);
+    const int64_t dl = StepDivide(int64_t{b.light - a.light} << 16, span);
     int64_t x = int64_t{a.x} << 16, u = int64_t{a.u} << 16, v = int64_t{a.v} << 16;
     int64_t l = int64_t{a.light} << 16;
     int y = a.y;

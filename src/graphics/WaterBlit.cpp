@@ -4,6 +4,7 @@
 
 #include "graphics/PixelKernels.h"
 #include "graphics/QuadEdgeScan.h"
+#include "graphics/StepDivide.h"
 
 namespace qw {
 
@@ -26,9 +27,71 @@ bool IsUnscaled(const VertexQuad& q) {
            c[3].y - c[0].y == s[3].t - s[0].t;
 }
 
+// n nearest samples from u, v stepping by du, dv (16.16). The scan keeps the span's ends
+// inside the source, but the last step of a span may reach one past them: positions are held
+// to the surface, checked once at both ends since they move in a line.
+void Sample(uint32_t* out, const uint32_t* pixels, int64_t width, int64_t height, int64_t u,
+            int64_t du, int64_t v, int64_t dv, size_t n) {
+    const int64_t steps = static_cast<int64_t>(n) - 1;
+    const int64_t uEnd = u + du * steps, vEnd = v + dv * steps;
+    const auto inside = [](int64_t p, int64_t size) { return p >= 0 && (p >> 16) < size; };
+    const size_t pitch = static_cast<size_t>(width);
+    if (inside(u, width) && inside(uEnd, width) && inside(v, height) && inside(vEnd, height)) {
+        if (dv == 0) { // one source row
+            const uint32_t* row = pixels + static_cast<size_t>(v >> 16) * pitch;
+            for (size_t i = 0; i < n; ++i, u += du)
+                out[i] = row[u >> 16];
+            return;
+        }
+        for (size_t i = 0; i < n; ++i, u += du, v += dv)
+            out[i] = pixels[static_cast<size_t>(v >> 16) * pitch + static_cast<size_t>(u >> 16)];
+        return;
+    }
+    for (size_t i = 0; i < n; ++i, u += du, v += dv) {
+        const auto sx = static_cast<size_t>(std::clamp<int64_t>(u >> 16, 0, width - 1));
+        const auto sy = static_cast<size_t>(std::clamp<int64_t>(v >> 16, 0, height - 1));
+        out[i] = pixels[sy * pitch + sx];
+    }
+}
+
 } // namespace
 
-// Called per mesh quad, so it leaves the execution trace alone.
+void BltMaskedQuad(const CDIBImage& src, CDIBImage& dst, const VertexQuad& q, uint8_t* mask,
+                   MaskedSpanEnd spanEnd) {
+    if (!src.IsCreated() || !dst.IsCreated() || !mask) return;
+    const RegionRect clip = dst.GetClipRect();
+    const int left = std::max(clip.left, 0), right = std::min(clip.right, dst.GetWidth() - 1);
+    const int top = std::max(clip.top, 0), bottom = std::min(clip.bottom, dst.GetHeight() - 1);
+    QuadEdgeScan scan;
+    if (left > right || top > bottom || !scan.Scan(q, top, bottom, src.GetWidth(), src.GetHeight()))
+        return;
+    const PixelKernels& k = ActivePixelKernels();
+    thread_local std::vector<uint32_t> samples;
+    const int shorten = spanEnd == MaskedSpanEnd::BeforeMaxX ? 1 : 0;
+    const size_t maskPitch = static_cast<size_t>(dst.GetWidth());
+    for (int y = scan.FirstRow(); y <= scan.LastRow(); ++y) {
+        const ScanEdgeRow& r = scan.Row(y);
+        if (r.minX > r.maxX) continue;
+        // The blends' step: (extent + 1) / length, in 16.16.
+        const int64_t len = int64_t{r.maxX} - r.minX + 1;
+        const int64_t du = StepDivide(int64_t{r.uMax - r.uMin + 1} << 16, len);
+        const int64_t dv = StepDivide(int64_t{r.vMax - r.vMin + 1} << 16, len);
+        int64_t u = int64_t{r.uMin} << 16, v = int64_t{r.vMin} << 16;
+        int start = r.minX;
+        if (start < left) {
+            u += du * (left - start), v += dv * (left - start);
+            start = left;
+        }
+        const int end = std::min<int>(right, r.maxX - shorten);
+        if (start > end) continue;
+        const size_t n = static_cast<size_t>(end - start + 1);
+        if (samples.size() < n) samples.resize(n);
+        Sample(samples.data(), src.GetPixels(), src.GetWidth(), src.GetHeight(), u, du, v, dv, n);
+        k.maskedBlend(dst.Row(y) + start, mask + static_cast<size_t>(y) * maskPitch + start,
+                      samples.data(), n, q.colour);
+    }
+}
+
 void BltWater(const CDIBImage& src, CDIBImage* dst, const VertexQuad& q, BlendMask& mask) {
     if (!dst || !src.IsCreated() || !dst->IsCreated()) return;
     if (mask.GetWidth() != dst->GetWidth() || mask.GetHeight() != dst->GetHeight()) return;
@@ -36,41 +99,7 @@ void BltWater(const CDIBImage& src, CDIBImage* dst, const VertexQuad& q, BlendMa
         const_cast<CDIBImage&>(src).BltBlend(dst, q);
         return;
     }
-    const RegionRect clip = dst->GetClipRect();
-    const int left = std::max(clip.left, 0), right = std::min(clip.right, dst->GetWidth() - 1);
-    const int top = std::max(clip.top, 0), bottom = std::min(clip.bottom, dst->GetHeight() - 1);
-    QuadEdgeScan scan;
-    if (left > right || !scan.Scan(q, top, bottom, src.GetWidth(), src.GetHeight())) return;
-    const PixelKernels& k = ActivePixelKernels();
-    thread_local std::vector<uint32_t> samples;
-    const uint32_t* pixels = src.GetPixels();
-    const size_t pitch = static_cast<size_t>(src.GetWidth());
-    for (int y = scan.FirstRow(); y <= scan.LastRow(); ++y) {
-        const ScanEdgeRow& r = scan.Row(y);
-        if (r.minX > r.maxX) continue;
-        const int64_t len = int64_t{r.maxX} - r.minX + 1;
-        const int64_t du = (int64_t{r.uMax - r.uMin + 1} << 16) / len;
-        const int64_t dv = (int64_t{r.vMax - r.vMin + 1} << 16) / len;
-        int64_t u = int64_t{r.uMin} << 16, v = int64_t{r.vMin} << 16;
-        int start = r.minX;
-        if (start < left) {
-            u += du * (left - start), v += dv * (left - start);
-            start = left;
-        }
-        const int end = std::min<int>(right, r.maxX - 1);
-        if (start > end) continue;
-        const size_t n = static_cast<size_t>(end - start + 1);
-        if (samples.size() < n) samples.resize(n);
-        for (size_t i = 0; i < n; ++i, u += du, v += dv) {
-            // The scan keeps sources inside; the last step of a span may reach one past them.
-            const auto sx =
-                static_cast<size_t>(std::clamp<int64_t>(u >> 16, 0, int64_t(pitch) - 1));
-            const auto sy =
-                static_cast<size_t>(std::clamp<int64_t>(v >> 16, 0, src.GetHeight() - 1));
-            samples[i] = pixels[sy * pitch + sx];
-        }
-        k.maskedBlend(dst->Row(y) + start, mask.Row(y) + start, samples.data(), n, q.colour);
-    }
+    BltMaskedQuad(src, *dst, q, mask.Row(0), MaskedSpanEnd::BeforeMaxX);
 }
 
 } // namespace qw

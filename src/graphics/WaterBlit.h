@@ -1,9 +1,8 @@
 #pragma once
-// The masked quad blend of the water ripple (and of the raster layer action): the quad scan of
-// the quad blits with nearest sampling, where each destination pixel is blended at most once
+// The masked quad blend of the water ripple and of the raster layer action: the quad scan of the
+// quad blits with nearest sampling, where each destination pixel is blended at most once
 // however many quads of a mesh cover it — a mask byte per destination pixel records the pixels
-// already blended. Spans end one pixel before their max x, so neighbouring mesh quads meet
-// without a doubled column.
+// already blended.
 
 #include <cstdint>
 #include <vector>
@@ -27,8 +26,21 @@ private:
     int height_ = 0;
 };
 
-// Draws `quad` of `src` into `dst` through `mask` (cleared for `dst`). An axis-aligned quad of
-// exactly the source's size is drawn with BltBlend instead, mask untouched.
+// Where a span of the masked blend ends: one pixel before its max x (the water mesh, so that
+// neighbouring quads meet without a doubled column) or at it, as the quad blend's spans do (the
+// raster grid).
+enum class MaskedSpanEnd { BeforeMaxX, AtMaxX };
+
+// The masked blend of one quad, nothing else: every destination pixel the quad's spans cover
+// whose source sample has alpha ≠ 0 and whose mask byte is 0 gets the quad blend with the quad's
+// colour and its mask byte set. `mask` holds one byte per pixel of `dst`, in rows of its width.
+// Called per mesh quad, so it leaves the execution trace alone.
+void BltMaskedQuad(const CDIBImage& src, CDIBImage& dst, const VertexQuad& quad, uint8_t* mask,
+                   MaskedSpanEnd end);
+
+// The water's quad: `quad` of `src` into `dst` through `mask` (cleared for `dst`), spans ending
+// before their max x. An axis-aligned quad of exactly the source's size is drawn with BltBlend
+// instead, mask untouched.
 void BltWater(const CDIBImage& src, CDIBImage* dst, const VertexQuad& quad, BlendMask& mask);
 
 } // namespace qw

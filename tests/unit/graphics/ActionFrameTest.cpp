@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "graphics/CDIBCamera.h"
+#include "graphics/CDIBFireEx.h"
 #include "graphics/PixelKernels.h"
 #include "graphics/PixelRules.h"
 #include "unit/graphics/ActionFixture.h"
@@ -353,6 +354,83 @@ TEST(ActionFrame, StoppedRainDrawsOnlyTheLayer) {
     a.Draw(MakeParam(*got, pic, 5, 6));
     RefBlit(pic, *want, Rect(pic, 5, 6, 0xFFFFFFFFu), true, false);
     EXPECT_TRUE(test::SameFrame(*got, *want));
+}
+
+// The fire burns over the layer's rectangle, behind the picture for order 0 and in front of it
+// otherwise; the layer goes through the camera, the flame does not. Stopped, only the layer.
+TEST(ActionFrame, FireBehindOrInFrontOfTheLayer) {
+    CDIBImage pic;
+    pic.Create(200, 120);
+    test::FillPattern(pic, 9, false);
+    CDIBCamera camera;
+    camera.Initialize();
+    camera.SetEye(CVector(30, -20, -800, 0));
+    const struct {
+        const char* what;
+        int32_t order;
+        bool camera, playing;
+        uint32_t colour;
+    } cases[] = {
+        {"behind", 0, false, true, 0xFFFFFFFFu},
+        {"in front", 1, false, true, 0xFFFFFFFFu},
+        {"any other order is in front", 5, false, true, 0xC080FF40u},
+        {"behind, with a camera", 0, true, true, 0xFFFFFFFFu},
+        {"stopped: only the layer", 1, false, false, 0xFFFFFFFFu},
+    };
+    for (const auto& c : cases) {
+        // The flame by hand: a second of warm-up, then three frames. Both draw from the same
+        // generator, so each is built whole under the seed.
+        SeedRandom(31);
+        CDIBFireEx ref;
+        ASSERT_TRUE(ref.Initialize());
+        ref.SetMove(true, true);
+        ref.SetShape(300, 600);
+        ref.Move(1000);
+        for (int i = 0; i < 3; ++i)
+            ref.Move(30);
+        SeedRandom(31);
+        CDIBSnrAction a;
+        a.Initialize();
+        ASSERT_TRUE(a.Setup(MakeDef(ActionType::Fire, 10000, 300, 600, {c.order})));
+        a.Play();
+        for (int i = 0; i < 3; ++i)
+            a.Move(false, 30, 1);
+        if (!c.playing) {
+            a.Stop();
+            a.Move(false, 30, 1);
+        }
+        auto got = MakePage(), want = MakePage();
+        ActionDrawParam p = MakeParam(*got, pic, 60, 70, 0, c.colour, true);
+        if (c.camera) p.camera = &camera;
+        a.Draw(p);
+
+        VertexQuad layer = Rect(pic, 60, 70, c.colour);
+        ref.SetDrawParam(60, 70, 200, 120, c.colour, 0, 0, 0);
+        if (c.camera) {
+            float depth = 0;
+            camera.Transform(&layer, 1, &depth);
+        }
+        if (c.playing && c.order == 0) ref.Draw(want.get());
+        RefBlit(pic, *want, layer, true, false);
+        if (c.playing && c.order != 0) ref.Draw(want.get());
+        EXPECT_TRUE(test::SameFrame(*got, *want)) << c.what;
+        if (c.playing) {
+            EXPECT_FALSE(test::SameFrame(*got, *MakePage())) << c.what;
+        }
+    }
+    // The order shows: behind and in front are different frames.
+    const auto frameOf = [&](int32_t order) {
+        SeedRandom(31);
+        CDIBSnrAction a;
+        a.Initialize();
+        a.Setup(MakeDef(ActionType::Fire, 10000, 300, 600, {order}));
+        a.Play();
+        a.Move(false, 30, 1);
+        auto page = MakePage();
+        a.Draw(MakeParam(*page, pic, 60, 70));
+        return page;
+    };
+    EXPECT_FALSE(test::SameFrame(*frameOf(0), *frameOf(1)));
 }
 
 } // namespace

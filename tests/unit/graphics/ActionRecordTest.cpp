@@ -2,7 +2,10 @@
 // records that are refused without changing the action.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
+
+#include "graphics/CDIBFireEx.h"
 
 #include "unit/graphics/ActionFixture.h"
 
@@ -83,6 +86,16 @@ TEST(ActionRecord, EachTypeAsBytes) {
         name.PutFixedString("DROP", 64);
         EXPECT_EQ(SaveOf(a), Cat(Head(0, 0, 0, 0, 0, d), {0}, name.Data()));
     }
+    // Fire: the head alone; the flame is not saved.
+    {
+        const ActionDefinition d = MakeDef(ActionType::Fire, 9000, 350, 700, {0});
+        CDIBSnrAction a;
+        a.Initialize();
+        ASSERT_TRUE(a.Setup(d));
+        a.Play();
+        a.Move(false, 30, 1);
+        EXPECT_EQ(SaveOf(a), Head(1, 1, 1, 1, 0, d));
+    }
     // Undefined: the head alone, all zero.
     {
         CDIBSnrAction a;
@@ -152,6 +165,37 @@ TEST(ActionRecord, RoundTrips) {
             EXPECT_EQ(copy.GetDrop(i).time, fresh.GetDrop(i).time);
         }
         EXPECT_TRUE(copy.IsPlaying());
+    }
+    {
+        // Fire: the loaded flame is rebuilt as a set-up builds it, and burns on while playing.
+        const ActionDefinition d = MakeDef(ActionType::Fire, 8000, 500, 300, {1});
+        SeedRandom(5);
+        CDIBSnrAction fresh;
+        fresh.Initialize();
+        ASSERT_TRUE(fresh.Setup(d));
+        CDIBSnrAction a;
+        a.Initialize();
+        ASSERT_TRUE(a.Setup(d));
+        a.Play();
+        a.Move(false, 45, 1);
+        SeedRandom(5);
+        CDIBSnrAction copy;
+        copy.Initialize();
+        const Bytes saved = SaveOf(a);
+        ASSERT_EQ(copy.Load(saved), saved.size());
+        EXPECT_EQ(SaveOf(copy), saved);
+        ASSERT_NE(copy.GetFire(), nullptr);
+        EXPECT_EQ(copy.GetFire()->GetBaseHeat(), 8000);
+        EXPECT_EQ(copy.GetFire()->GetCentre(), 500);
+        EXPECT_EQ(copy.GetFire()->GetSpread(), 300);
+        for (int r = 0; r < CDIBFire::kGridHeight; ++r)
+            ASSERT_TRUE(std::equal(copy.GetFire()->HeatRow(r),
+                                   copy.GetFire()->HeatRow(r) + CDIBFire::kGridWidth,
+                                   fresh.GetFire()->HeatRow(r)))
+                << r;
+        copy.Move(false, 30, 1);
+        EXPECT_TRUE(copy.IsDrawn());
+        EXPECT_EQ(copy.GetFire()->GetLeftOver(), 0);
     }
 }
 

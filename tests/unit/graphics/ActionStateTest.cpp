@@ -2,9 +2,12 @@
 // (turns, path time, the raster's fades and phase, the drops under a seed); failed set-ups.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <numbers>
 #include <vector>
 
+#include "graphics/CDIBFireEx.h"
 #include "unit/graphics/ActionFixture.h"
 
 namespace qw {
@@ -72,6 +75,7 @@ TEST(ActionState, EveryTypeStopsThroughTheCommonStep) {
         MakeDef(ActionType::Scroll, 100, 1, 2, {0, 10}),
         MakeDef(ActionType::Raster, 0, 0, 100, {4, 0}),
         test::RainDef(1000, 4, 0, 0),
+        MakeDef(ActionType::Fire, 10000, 400, 800, {1}),
     };
     for (const ActionDefinition& d : defs) {
         CDIBSnrAction a;
@@ -322,6 +326,91 @@ TEST(ActionRain, ADropFallsUntilItPassesTheBottom) {
     a.Move(false, 3, 1);
     EXPECT_LE(a.GetDrop(0).time, 0);
     EXPECT_GT(a.GetDrop(0).time, -500);
+}
+
+// The fire's flame is built burning: amount, centre and spread from a, b and c, a second of
+// steps already taken, and no emitter until it is drawn.
+TEST(ActionFire, SetupWarmsTheFlameUp) {
+    const struct {
+        const char* what;
+        int32_t amount, centre, spread;
+        int32_t baseHeat;
+        bool reachesRow110; // a cold flame dies out on its way up
+    } cases[] = {
+        {"the defaults", 10000, 400, 800, 10000, true},
+        {"a narrow flame left of the middle", 5000, 200, 100, 5000, true},
+        {"a negative amount burns cold", -7, 400, 800, 0, false},
+        {"an amount past the step's range is held", INT32_MAX, 400, 800, CDIBFire::kMaxBaseHeat,
+         true},
+    };
+    for (const auto& c : cases) {
+        SeedRandom(9);
+        CDIBSnrAction a;
+        a.Initialize();
+        ASSERT_TRUE(a.Setup(MakeDef(ActionType::Fire, c.amount, c.centre, c.spread, {1})));
+        const CDIBFireEx* fire = a.GetFire();
+        ASSERT_NE(fire, nullptr) << c.what;
+        EXPECT_TRUE(fire->IsActive()) << c.what;
+        EXPECT_EQ(fire->GetBaseHeat(), c.baseHeat) << c.what;
+        EXPECT_EQ(fire->GetCentre(), c.centre) << c.what;
+        EXPECT_EQ(fire->GetSpread(), c.spread) << c.what;
+        EXPECT_EQ(fire->GetLeftOver(), 0) << c.what;
+        EXPECT_EQ(fire->GetQuad().colour, 0u) << c.what; // the emitter is cleared
+        // The bottom row is seeded only within the spread, with heats of the amount and up.
+        const int32_t* bottom = fire->HeatRow(CDIBFire::kGridHeight - 1);
+        int seeded = 0;
+        for (int col = 0; col < CDIBFire::kGridWidth; ++col) {
+            if (bottom[col] == 0) continue;
+            ++seeded;
+            EXPECT_LT(std::abs(col - c.centre), c.spread / 2) << c.what << " column " << col;
+            EXPECT_GE(bottom[col], c.baseHeat) << c.what;
+            EXPECT_LT(bottom[col], int64_t{c.baseHeat} + 1000) << c.what;
+        }
+        EXPECT_GT(seeded, 0) << c.what;
+        // A second of steps has carried the heat far up the grid.
+        const int32_t* high = fire->HeatRow(110);
+        EXPECT_EQ(std::count(high, high + CDIBFire::kGridWidth, 0) != CDIBFire::kGridWidth,
+                  c.reachesRow110)
+            << c.what;
+        // Under the same seed the same definition builds the same flame.
+        SeedRandom(9);
+        CDIBFireEx ref;
+        ASSERT_TRUE(ref.Initialize());
+        ref.SetMove(true, true);
+        ref.SetBaseHeat(c.amount);
+        ref.SetShape(c.centre, c.spread);
+        ref.Move(1000);
+        for (int r = 0; r < CDIBFire::kGridHeight; ++r)
+            ASSERT_TRUE(
+                std::equal(ref.HeatRow(r), ref.HeatRow(r) + CDIBFire::kGridWidth, fire->HeatRow(r)))
+                << c.what << " row " << r;
+    }
+}
+
+// While playing the flame advances by the scaled frame time and keeps the page recomposed;
+// hurrying does not end it; stopped, it stands still.
+TEST(ActionFire, MovesTheFlameWhilePlaying) {
+    CDIBSnrAction a;
+    a.Initialize();
+    ASSERT_TRUE(a.Setup(MakeDef(ActionType::Fire, 10000, 400, 800, {1})));
+    const CDIBFireEx* fire = a.GetFire();
+    a.Move(false, 30, 1); // not playing: nothing moves
+    EXPECT_FALSE(a.IsDrawn());
+    a.Play();
+    a.Move(false, 7, 1);
+    EXPECT_EQ(fire->GetLeftOver(), 7);
+    EXPECT_TRUE(a.IsDrawn());
+    a.Move(true, 4, 2); // 8 ms: one step and 5 left over
+    EXPECT_EQ(fire->GetLeftOver(), 5);
+    EXPECT_TRUE(a.IsActive());
+    EXPECT_TRUE(a.IsPlayedIn());
+    a.Stop();
+    const std::vector<int32_t> top(fire->HeatRow(100), fire->HeatRow(100) + CDIBFire::kGridWidth);
+    a.Move(false, 500, 1);
+    EXPECT_FALSE(a.IsActive());
+    EXPECT_TRUE(a.IsStopped());
+    EXPECT_EQ(fire->GetLeftOver(), 5);
+    EXPECT_TRUE(std::equal(top.begin(), top.end(), fire->HeatRow(100)));
 }
 
 } // namespace
