@@ -5,7 +5,10 @@
 #include <string>
 
 #include "common/ExecLog.h"
+#include "graphics/CDIBFilm.h"
+#include "graphics/CDIBFire.h"
 #include "graphics/CDIBSprite.h"
+#include "graphics/CDIBWater.h"
 #include "graphics/CSpriteCache.h"
 #include "graphics/DIBFade.h"
 
@@ -29,6 +32,8 @@ void CDIBOverlap::SetServices(CSpriteCache* cache, ReadErrorReport report) {
 
 void CDIBOverlap::Release() {
     AddExecLog("CDIBOverlap::Release");
+    // The film refers to its pictures: it goes before they are given back.
+    state_.film.reset();
     FreePicture(state_.picture);
     FreePicture(state_.picture2);
     effect_ = 0;
@@ -109,6 +114,21 @@ void CDIBOverlap::SetupEffect(const CallEffectParam& param) {
     case kEffectBlur:
         SetupBlur(param.Mode());
         break;
+    case kEffectGlass:
+        SetupGlass(param.Mode());
+        break;
+    case kEffectRotDoor:
+        SetupRotDoor(param.Mode());
+        break;
+    case kEffectFire:
+        SetupFire();
+        break;
+    case kEffectWater:
+        SetupWater();
+        break;
+    case kEffectFilm:
+        SetupFilm(param);
+        break;
     default:
         break;
     }
@@ -121,17 +141,32 @@ void CDIBOverlap::Move(int frameMs, int frameSpeed) {
         const int64_t a = frameSpeed <= 0 ? int64_t{frameMs} >> 1 : int64_t{frameMs} * frameSpeed;
         elapsed_ = static_cast<int>(std::clamp<int64_t>(int64_t{elapsed_} + a, 0, duration_));
         if (finishNow_ || frameSpeed > 2) elapsed_ = duration_;
-        MoveEffect();
+        MoveEffect(std::max<int64_t>(a, 0));
     } else {
         Release();
         active_ = false;
     }
 }
 
-void CDIBOverlap::MoveEffect() {
+void CDIBOverlap::MoveEffect(int64_t advance) {
     switch (effect_) {
     case kEffectBlur:
         MoveBlur();
+        break;
+    case kEffectGlass:
+        MoveGlass();
+        break;
+    case kEffectRotDoor:
+        MoveRotDoor();
+        break;
+    case kEffectFire:
+        MoveFire(advance);
+        break;
+    case kEffectWater:
+        MoveWater(advance);
+        break;
+    case kEffectFilm:
+        MoveFilm();
         break;
     default:
         break;
@@ -171,6 +206,21 @@ void CDIBOverlap::Draw(CDIBImage& frame) {
         break;
     case kEffectBlur:
         DrawBlur(frame);
+        break;
+    case kEffectGlass:
+        DrawGlass(frame);
+        break;
+    case kEffectRotDoor:
+        DrawRotDoor(frame);
+        break;
+    case kEffectFire:
+        DrawFire(frame);
+        break;
+    case kEffectWater:
+        DrawWater(frame);
+        break;
+    case kEffectFilm:
+        DrawFilm(frame);
         break;
     default:
         break;

@@ -6,7 +6,8 @@
 //
 // The effects live in several sources: CDIBOverlap.cpp (timing, set-up, Blt, Fade),
 // OverlapRuleEffects.cpp (Alpha, Wipe), OverlapMotionEffects.cpp (Rotate, LensFlare, Twist,
-// Bound, Kacchin, Blur).
+// Bound, Kacchin, Blur), OverlapDepthEffects.cpp (Glass, RotDoor: pages seen by a camera) and
+// OverlapSurfaceEffects.cpp (Fire, Water, Film: the effect surfaces).
 //
 // Conventions of the effects: p = elapsed / duration, and integer levels computed in 64 bits;
 // a duration ≤ 0 counts as finished (p = 1) and never divides. "Blended with alpha A" is
@@ -26,7 +27,10 @@
 
 namespace qw {
 
+class CDIBFilm;
+class CDIBFire;
 class CDIBSprite;
+class CDIBWater;
 class CSpriteCache;
 
 class CDIBOverlap {
@@ -94,6 +98,13 @@ private:
         int start = 0, end = 0, direction = 0; // LensFlare
         int speed = 0, dirX = 0, dirY = 0;     // Bound
         VertexQuad quad{};
+        // Glass: per shard its quad as last projected, and its direction and three spin rates.
+        std::vector<VertexQuad> quads;
+        std::vector<std::array<double, 6>> shards;
+        std::unique_ptr<CDIBFire> fire;
+        std::unique_ptr<CDIBWater> water;
+        std::unique_ptr<CDIBFilm> film;
+        int fadeIn = 0, hold = 0, finalTime = 0; // Film's phase times (negative ones as 0)
     };
 
     // p = elapsed / duration in 0..1 (1 when the duration is not positive).
@@ -110,7 +121,8 @@ private:
     void CopyFrom(CDIBImage& frame) const;
 
     void SetupEffect(const CallEffectParam& param);
-    void MoveEffect();
+    // `advance` is the time this tick added (already scaled by the frame-speed setting).
+    void MoveEffect(int64_t advance);
 
     void DrawFade(CDIBImage& frame);
     void SetupAlpha(std::string_view rule, int mode, int level);
@@ -128,6 +140,21 @@ private:
     bool SetupBlur(int mode);
     void MoveBlur();
     void DrawBlur(CDIBImage& frame);
+    void SetupGlass(int mode);
+    void MoveGlass();
+    void DrawGlass(CDIBImage& frame);
+    void SetupRotDoor(int mode);
+    void MoveRotDoor();
+    void DrawRotDoor(CDIBImage& frame);
+    void SetupFire();
+    void MoveFire(int64_t advance);
+    void DrawFire(CDIBImage& frame);
+    void SetupWater();
+    void MoveWater(int64_t advance);
+    void DrawWater(CDIBImage& frame);
+    void SetupFilm(const CallEffectParam& param);
+    void MoveFilm();
+    void DrawFilm(CDIBImage& frame);
 
     bool active_ = false;
     CDIBImage* from_ = nullptr;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/CMainWindow.h"
+#include "app/GameServices.h"
 #include "app/StateDump.h"
 #include "files/MemberSource.h"
 #include "graphics/CDIBImage.h"
@@ -182,6 +183,44 @@ TEST_F(RootFlowTransitionTest, TheDumpShowsTheFlowsTransition) {
               "\"finish_now\": true}");
     // This window has no flow of its own.
     EXPECT_NE(DumpStateJson(*main_).find("\"screen_transition\": null,"), std::string::npos);
+}
+
+// The pacing's frame time already carries "FrameSpeed" (60 ms for a 30 ms tick at 2), and the
+// transition scales it again by the stored setting: 120 ms a tick. A setting of 0 (possible
+// while the options are open) leaves the pacing at 30 ms and halves it in the transition.
+class PacedServices : public GameServices {
+public:
+    CSaveData* GetSaveData() const override { return save.get(); }
+    int GetFrameTime() const override { return frameTime; }
+    std::unique_ptr<CSaveData> save = std::make_unique<CSaveData>();
+    int frameTime = 30;
+};
+
+TEST(RootFlowPacingTest, TheTransitionScalesThePacedFrameTimeAgain) {
+    StartOnly source;
+    CSnrBuffer::SetDefaultSource(&source);
+    PacedServices services;
+    SetServices(&services);
+    const struct {
+        int setting, pacedFrameMs, perTick;
+    } cases[] = {{1, 30, 30}, {2, 60, 120}, {0, 30, 15}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.setting);
+        services.save->configEx.frameSpeed = c.setting;
+        services.frameTime = c.pacedFrameMs;
+        CRootFlow flow;
+        ASSERT_TRUE(flow.Initialize());
+        auto* screen = new PictureScreen(3);
+        screen->Initialize();
+        ASSERT_TRUE(flow.ChangeScreen(CallEffectParam::Make(kEffectFade, 1000), nullptr, nullptr,
+                                      screen, false));
+        flow.Move();
+        EXPECT_EQ(flow.GetOverlap()->GetElapsed(), c.perTick);
+        flow.Move();
+        EXPECT_EQ(flow.GetOverlap()->GetElapsed(), 2 * c.perTick);
+    }
+    SetServices(nullptr);
+    CSnrBuffer::SetDefaultSource(nullptr);
 }
 
 } // namespace
