@@ -26,6 +26,7 @@ struct Reader {
     T Next() {
         T v{};
         const size_t n = left < sizeof(T) ? left : sizeof(T);
+        if (n == 0) return v; // an empty input may come with no buffer at all
         std::memcpy(&v, p, n);
         p += n, left -= n;
         return v;
