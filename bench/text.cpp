@@ -1,7 +1,8 @@
 // Message layout and glyph drawing beside their peers: Convert against ICU's line break iterator
 // (the UTF-16 text made outside the timing) and a bare unit splitter; a 75-glyph page through
 // DrawString with the glyph cache warm and cold against FreeType used directly (load and render
-// each glyph, the same level reduction and blend); one message cell; a Begin/End pair.
+// each glyph, the same level reduction and blend, opaque levels stored directly as ours are); one
+// message cell; a Begin/End pair.
 #include <benchmark/benchmark.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -153,7 +154,10 @@ void BM_PageFreeTypeDirect(benchmark::State& state) {
                 for (int x = 0; x < int(bm.width); ++x) {
                     if (gx + x < 0 || gx + x >= 660) continue;
                     const uint8_t m = platform::CoverageToLevel(bm.buffer[y * bm.pitch + x]);
-                    if (m) row[gx + x] = glyph::Coverage(row[gx + x], 0xFFFFFF, m);
+                    if (m >= glyph::kOpaqueLevel)
+                        row[gx + x] = 0xFFFFFFFF;
+                    else if (m)
+                        row[gx + x] = glyph::Coverage(row[gx + x], 0xFFFFFF, m);
                 }
             }
         }
