@@ -225,17 +225,25 @@ int CMesTextBuffer::Convert(const char* text, MesDrawItem* out, int room, bool p
         if (j == b && fresh) j = fit > b ? fit : b + 1;
 
         for (int k = b; k < j; ++k) {
-            MesDrawItem* item = out;
-            if (!Emit(out, room, kMesDrawWord)) return written;
-            std::memcpy(item->character, units[k].b, 2);
-            item->x = curX;
-            item->y = curY;
-            item->textColour = textColour;
-            item->shadowColour = shadowColour;
-            item->fontSize = fontSize;
-            item->fontIndex = fontIndex;
-            item->bold = bold;
-            item->shadow = shadow;
+            if (room <= 0) {
+                cut_ = true;
+                return written;
+            }
+            // Every field written once, in place.
+            MesDrawItem& item = *out++;
+            --room;
+            item.type = kMesDrawWord;
+            item.character[0] = units[k].b[0];
+            item.character[1] = units[k].b[1];
+            item.character[2] = 0;
+            item.x = curX;
+            item.y = curY;
+            item.textColour = textColour;
+            item.shadowColour = shadowColour;
+            item.fontSize = fontSize;
+            item.fontIndex = fontIndex;
+            item.bold = bold;
+            item.shadow = shadow;
             curX = Add(curX, widths[k]);
             ++written;
         }
@@ -268,6 +276,12 @@ bool CMesTextBuffer::Convert(const MesOutItem* items, int count, std::span<MesDr
     for (int i = 0; i < count && !cut_;) {
         const MesOutItem& item = items[i++];
         if (item.isString) {
+            // Without glyphs after it the text is laid out in place: the split reads at most
+            // kMesTextMax bytes and the one after, all inside the item's buffer.
+            if (i >= count || items[i].isString || items[i].code < kMesCodeGlyphFirst) {
+                lay(item.text);
+                continue;
+            }
             char work[kMesTextBytes];
             size_t length = UnitSafeLength(*profile_, item.text);
             std::memcpy(work, item.text, length);
