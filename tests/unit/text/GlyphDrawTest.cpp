@@ -93,6 +93,37 @@ TEST(Fonts, DrawStringAppliesTheRuleToTheFontsBitmaps) {
     }
 }
 
+// Without a font (a height outside 1–1024, or a font file that cannot be opened) nothing is
+// drawn by either path, and the surface is left as it was.
+TEST(Fonts, NoFontDrawsNothing) {
+    struct Case {
+        int height;
+        const char* fontFile;
+    };
+    for (const Case c : {Case{0, ""}, Case{-24, ""}, Case{1025, ""},
+                         Case{24, "/nonexistent/quillwork-no-font.ttf"}}) {
+        platform::SetFontFileOverride(c.fontFile);
+        CDIBImage image;
+        ASSERT_TRUE(image.Create(40, 30));
+        image.FillFull(0x11223344);
+        image.BeginDrawString(Face(), c.height, 400, false, false, false, 0);
+        EXPECT_EQ(image.GetFont(), nullptr) << c.height << " " << c.fontFile;
+        image.DrawString(2, 2, 0xFFFFFF,
+                         "\x82\xA0"
+                         "A");
+        image.DrawString2(2, 2, 0xFFFFFFFF,
+                          "\x82\xA0"
+                          "A");
+        image.DrawStringS(2, 2, 1, 1, 0xFFFFFF, 0,
+                          "\x82\xA0"
+                          "A");
+        image.EndDrawString();
+        for (int i = 0; i < 40 * 30; ++i)
+            ASSERT_EQ(image.GetPixels()[i], 0x11223344u) << c.height << " " << c.fontFile;
+    }
+    platform::SetFontFileOverride("");
+}
+
 TEST(Fonts, DrawString2BlendsAMonochromeRenderingAtTheColoursAlpha) {
     CDIBImage image;
     ASSERT_TRUE(image.Create(40, 30));
