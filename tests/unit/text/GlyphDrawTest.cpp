@@ -48,6 +48,26 @@ TEST(Fonts, GothicFaceResolvesToAFontWithKanaAndHeightIsThePixelEm) {
     EXPECT_EQ(platform::MakeFont({Face(), 1025, 400, false, 0, "CP932"}), nullptr);
 }
 
+// The engine's aliases: the gothic face under its names and the empty face resolve to the same
+// Japanese font; the Chinese build's face to a font with simplified characters; an override wins.
+TEST(Fonts, FaceAliasesAndTheOverride) {
+    const std::string gothic = platform::ResolveFontFile(Face(), "CP932");
+    ASSERT_FALSE(gothic.empty());
+    EXPECT_EQ(platform::ResolveFontFile("MS Gothic", "CP932"), gothic);
+    EXPECT_EQ(platform::ResolveFontFile("", "CP932"), gothic);
+    const std::string hei = platform::ResolveFontFile(GbkTextProfile().face, "GBK");
+    ASSERT_FALSE(hei.empty());
+    auto font = platform::MakeFont({GbkTextProfile().face, 24, 400, false, 0, "GBK"});
+    ASSERT_NE(font, nullptr);
+    platform::GlyphBitmap glyph;
+    EXPECT_TRUE(font->Render(0xBABA, false, glyph)); // 汉
+    EXPECT_EQ(glyph.advance, 24);
+    platform::SetFontFileOverride(hei);
+    EXPECT_EQ(platform::ResolveFontFile(Face(), "CP932"), hei);
+    platform::SetFontFileOverride("");
+    EXPECT_EQ(platform::ResolveFontFile(Face(), "CP932"), gothic);
+}
+
 // DrawString equals the blend rule applied to the font's own bitmaps, on random backgrounds,
 // with the glyphs cut at every edge of the surface; spaces only advance; no font, no drawing.
 TEST(Fonts, DrawStringAppliesTheRuleToTheFontsBitmaps) {
