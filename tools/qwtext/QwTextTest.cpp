@@ -1,6 +1,7 @@
 // qwtext run as a program (QWTEXT names it): JSON messages in, draw items and page images out.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,8 +13,12 @@
 
 #include "e2e/Json.h"
 #include "graphics/CDIBImage.h"
+#include "graphics/CDIBSprite.h"
+#include "graphics/MgdFormat.h"
 #include "graphics/PngCodec.h"
 #include "platform/CodePage.h"
+#include "platform/FileSystem.h"
+#include "scenario_lang/Assembler.h"
 #include "text/TextProfile.h"
 
 namespace qw {
@@ -228,6 +233,72 @@ TEST_F(QwText, RendersEqualComposedCells) {
     }
     // 7 characters a line, 2 lines a page: 17 characters make 2 pages.
     EXPECT_EQ(pages, 2);
+}
+
+// --game: the text set-up records of the game's MESWND and its FONT.MGD. The records move the
+// area and change the size and spacings; a glyph code draws FONT.MGD's entry into the page.
+TEST_F(QwText, GameDefinitionsAndGlyphPicture) {
+    const std::string game = kWork + "/game";
+    std::filesystem::remove_all(game);
+    const bool gbk = codePage == "GBK";
+    std::filesystem::create_directories(game + (gbk ? "/MSS" : "/MSD"));
+    std::filesystem::create_directories(game + (gbk ? "/MGS" : "/MGD"));
+    const auto r = scenario_lang::Assemble("record 3, 110, 20, 30, 400, 200\n"
+                                           "record 3, 112, 4\n"
+                                           "record 3, 113, 16\n",
+                                           "MESWND", {});
+    ASSERT_TRUE(r.Ok()) << (r.errors.empty() ? "" : r.errors[0]);
+    ASSERT_TRUE(platform::WriteFileAtomic(game + (gbk ? "/MSS" : "/MSD") + "/MESWND.MSD", r.file));
+    // One 2 × 2 glyph, opaque white.
+    const std::vector<uint8_t> white(16, 0xFF);
+    const std::vector<SpriteElement> elements = {{0, 0, 2, 2}};
+    ASSERT_TRUE(
+        platform::WriteFileAtomic(game + (gbk ? "/MGS" : "/MGD") + "/FONT.MGD",
+                                  BuildMgdFile(2, 2, MgdEncoding::Raw, white, elements, 4)));
+
+    const std::string dir = kWork + "/render-game";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const auto run = RunTool(R"({"messages": [{"items": [{"code": 0}, {"text": "あ"},
+        {"code": 100}, {"code": 101}]}]})",
+                             "--game " + game + " --render " + dir);
+    ASSERT_EQ(run.status, 0);
+    const JsonValue v = Parse(run);
+    const auto& items = v["messages"][0]["items"].Items();
+    ASSERT_EQ(items.size(), 5u);
+    EXPECT_EQ(items[1]["x"].Int(), 20);
+    EXPECT_EQ(items[1]["y"].Int(), 30);
+    EXPECT_EQ(items[1]["size"].Int(), 16);
+    EXPECT_EQ(items[2]["x"].Int(), 20 + 16 + 4);
+    EXPECT_EQ(items[2]["glyph"].Int(), 1);
+    EXPECT_EQ(items[3]["glyph"].Int(), 2);
+    // Line spacing keeps its default: the pen's next line is 30 + 16 + 4.
+    EXPECT_EQ(v["messages"][0]["pen"]["next_line_y"].Int(), 50);
+
+    const int w = 381, h = 171;
+    std::ifstream in(dir + "/message-0-page-0.png", std::ios::binary);
+    std::vector<uint8_t> png((std::istreambuf_iterator<char>(in)), {});
+    std::vector<uint32_t> pixels(size_t(w * h));
+    ASSERT_TRUE(DecodePng(png, pixels.data(), w, h).has_value());
+    // Glyph 1 fills the 16 × 16 square at (+1, +1) of its cell in the (white) text colour; glyph 2
+    // is not in the picture and its cell stays empty.
+    const int gx = (40 - 20) + 1, gy = 1; // glyph 1 at x 40 of the window, 20 of the image
+    for (int y = -1; y <= 17; ++y)
+        for (int x = -1; x <= 17; ++x) {
+            const bool inside = x >= 0 && y >= 0 && x < 16 && y < 16;
+            const uint32_t p = pixels[size_t((gy + y) * w + gx + x)];
+            if (inside) {
+                // White through the smooth stretch blend: near white, not transparent.
+                EXPECT_GE(std::min({p & 0xFF, p >> 8 & 0xFF, p >> 16 & 0xFF}), 0xE0u)
+                    << x << "," << y;
+                EXPECT_NE(p >> 24, 0u) << x << "," << y;
+            } else if (x == -1 || y == -1) {
+                EXPECT_EQ(p, 0u) << x << "," << y;
+            }
+        }
+    for (int y = 0; y < 18; ++y)
+        for (int x = 0; x < 18; ++x)
+            EXPECT_EQ(pixels[size_t(y * w + 40 + x)], 0u) << x << "," << y;
 }
 
 } // namespace

@@ -3,6 +3,9 @@
 //
 //   qwtext [--game DIR] [--render DIR] [--check] FILE.json
 //
+// --game takes the text area, spacings and size from a game's "MESWND" definitions (records
+// 110–113) and the special glyphs from its "FONT.MGD".
+//
 // Input: {"style": S, "messages": [{"style": S, "items": [{"code": 0}, {"text": "…"},
 // {"bytes": "8140"}, …]}, …]}. Texts are UTF-8 and converted to the tool's code page; "bytes"
 // gives code-page bytes in hex. S may set area ([left, top, right, bottom]), line_spacing,
@@ -27,6 +30,8 @@
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/Font.h"
+#include "platform/IniProfile.h"
+#include "scenario/CSnrBuffer.h"
 #include "text/CMesTextBuffer.h"
 #include "text/MesCell.h"
 
@@ -212,9 +217,37 @@ int Run(int argc, char** argv) {
                          gameDir.c_str());
     }
 
+    // The window's text set-up records (MESWND 110–113) of a game; a missing record keeps its
+    // default.
+    MesTextSetup setup;
+    if (!gameDir.empty()) {
+        CFileJoin scenarios;
+        CSnrBuffer reader;
+        reader.Initialize(&scenarios);
+        const std::string title =
+            platform::GetProfileString("MainWindow", "Title", "", gameDir + "/Novel.ini");
+        if (!title.empty()) reader.SetKeyTitle(title);
+        const char* base = profile.everyHighByteLeads ? "MSS" : "MSD";
+        if (scenarios.Initialize(gameDir, base, ".MSD") && reader.Read("MESWND")) {
+            constexpr int32_t kMesWnd = 3; // the message window's first record id
+            reader.SeekBegin(0);
+            reader.GetSetupParam(kMesWnd, 110, "NNNN", &setup.left, &setup.top, &setup.right,
+                                 &setup.bottom);
+            reader.SeekBegin(0);
+            reader.GetSetupParam(kMesWnd, 111, "N", &setup.lineSpacing);
+            reader.SeekBegin(0);
+            reader.GetSetupParam(kMesWnd, 112, "N", &setup.charSpacing);
+            reader.SeekBegin(0);
+            reader.GetSetupParam(kMesWnd, 113, "N", &setup.fontSize);
+        } else {
+            std::fprintf(stderr, "qwtext: no MESWND in %s; the window's defaults are used\n",
+                         gameDir.c_str());
+        }
+    }
+
     CMesTextBuffer buffer(profile);
     buffer.Initialize();
-    buffer.Setup(MesTextSetup{});
+    buffer.Setup(setup);
     std::string out;
     bool anyCut = false;
     try {
