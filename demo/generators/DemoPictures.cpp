@@ -2,9 +2,11 @@
 // binary files. Writes into OUTDIR:
 //   png/BG_DAWN.png   800 × 600  sky at dawn over a hill, the sun on the horizon
 //   png/BG_NIGHT.png  800 × 600  night sky with stars and a moon
+//                                (both carry their chapter's title, drawn with the engine's text)
 //   png/QUILL.png     160 × 320  a quill with soft edges (alpha)
 //   data/QUILL.CUR    32 × 32    a quill-shaped mouse cursor (hot spot at the nib)
-// and the parts sheets of the controls in ui/ (converted together with one qwmgd run), each with
+// the special glyphs of the message window, ui/FONT.png (96 × 32: heart, star, note), and the
+// parts sheets of the controls in ui/ (converted together with one qwmgd run), each with
 // its element list (elements/NAME.txt, one "x,y,w,h" line per cell, for qwmgd --elements):
 //   ui/UIBUTTON.png  160 × 200  a button in five looks (normal, focused, pressed, disabled,
 //                                focused while disabled), stacked, with a plain middle for a
@@ -30,8 +32,11 @@
 #include "app/HitMap.h"
 #include "common/Bytes.h"
 #include "common/Random.h"
+#include "graphics/CDIBImage.h"
 #include "graphics/PngCodec.h"
+#include "platform/CodePage.h"
 #include "platform/FileSystem.h"
+#include "text/TextProfile.h"
 
 namespace {
 
@@ -336,6 +341,55 @@ Bytes HitMap() {
     return qw::EncodeHitMap(map);
 }
 
+// The special glyphs of FONT.MGD: a heart, a star and a note, white with soft edges, one 32 × 32
+// cell each (glyph 1, 2, 3; the message window tints them with the text colour).
+Sheet GlyphSheet() {
+    Sheet s{Picture(96, 32), ""};
+    const auto cover = [](int cell, double x, double y) {
+        x = (x - 16) / 14, y = (y - 16) / 14;
+        if (cell == 0) { // heart
+            const double yy = -y + 0.35, q = x * x + yy * yy - 0.55;
+            return q * q * q - x * x * yy * yy * yy;
+        }
+        if (cell == 1) { // star: radius against the angle
+            const double r = std::hypot(x, y), a = std::atan2(y, x) + M_PI / 2;
+            return r - (0.55 + 0.4 * std::cos(5 * a)) * 1.0;
+        }
+        // note: a head and a stem
+        const double head = std::hypot((x + 0.25) * 1.2, y - 0.55) - 0.38;
+        const double stem = (x > 0.02 && x < 0.16 && y > -0.8 && y < 0.55) ? -0.1 : 0.1;
+        return std::min(head, stem);
+    };
+    for (int cell = 0; cell < 3; ++cell) {
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) {
+                int inside = 0; // 4 × 4 samples a pixel
+                for (int sy = 0; sy < 4; ++sy)
+                    for (int sx = 0; sx < 4; ++sx)
+                        inside += cover(cell, x + (sx + 0.5) / 4, y + (sy + 0.5) / 4) < 0;
+                s.picture.At(cell * 32 + x, y) = Rgba(1, 1, 1, inside / 16.0);
+            }
+        s.Cell(cell * 32, 0, 32, 32);
+    }
+    return s;
+}
+
+// A chapter title drawn over a background by the engine's own text drawing (text and shadow);
+// without a Japanese font the picture stays as it is.
+Picture Titled(Picture p, const char* utf8, int x, int y) {
+    qw::CDIBImage image;
+    if (!image.Create(p.width, p.height)) return p;
+    std::copy(p.pixels.begin(), p.pixels.end(), image.GetPixels());
+    const qw::TextProfile& profile = qw::Cp932TextProfile();
+    const std::string text = qw::platform::Utf8ToCodePage(profile.name, utf8).value_or("");
+    image.SetTextProfile(profile);
+    image.BeginDrawString(profile.face, 40, 700, false, false, false, 0);
+    image.DrawStringS(x, y, 3, 3, 0xFFFFFF, 0x202030, text.c_str());
+    image.EndDrawString();
+    std::copy(image.GetPixels(), image.GetPixels() + p.pixels.size(), p.pixels.begin());
+    return p;
+}
+
 bool WritePng(const std::string& path, const Picture& p, bool alpha) {
     Bytes png = qw::EncodePng(p.pixels.data(), p.width, p.height, alpha, 9);
     return !png.empty() && qw::platform::WriteFileAtomic(path, png);
@@ -354,14 +408,15 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(out + "/data");
     std::filesystem::create_directories(out + "/elements");
     Picture quill = Quill(160, 320);
-    bool ok = WritePng(out + "/png/BG_DAWN.png", Dawn(), false) &&
-              WritePng(out + "/png/BG_NIGHT.png", Night(), false) &&
+    bool ok = WritePng(out + "/png/BG_DAWN.png", Titled(Dawn(), "序章　夜明け", 40, 40), false) &&
+              WritePng(out + "/png/BG_NIGHT.png", Titled(Night(), "第一章　夜", 40, 40), false) &&
               WritePng(out + "/png/QUILL.png", quill, true) &&
               qw::platform::WriteFileAtomic(out + "/data/QUILL.CUR", Cursor(Slanted(quill, 32)));
     const std::pair<const char*, Sheet> sheets[] = {{"UIBUTTON", ButtonSheet()},
                                                     {"UIROUND", RoundSheet()},
                                                     {"UICHECK", CheckSheet()},
-                                                    {"UISLIDER", SliderSheet()}};
+                                                    {"UISLIDER", SliderSheet()},
+                                                    {"FONT", GlyphSheet()}};
     for (const auto& [name, sheet] : sheets) {
         const std::string& list = sheet.elements;
         ok = ok && WritePng(out + "/ui/" + name + ".png", sheet.picture, true) &&

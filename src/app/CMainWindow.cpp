@@ -17,6 +17,7 @@
 #include "files/GameArchives.h"
 #include "graphics/CSpriteCache.h"
 #include "platform/Clock.h"
+#include "platform/Font.h"
 #include "platform/IniProfile.h"
 #include "save/CSaveData.h"
 #include "scenario/CDIBBaseScreen.h"
@@ -63,6 +64,8 @@ bool CMainWindow::Create() {
     // The game's title, when the game names one.
     std::string title = platform::GetProfileString("MainWindow", "Title", "", ini);
     if (!title.empty()) SetProductTitle(title);
+    // A font file for every text face, in place of the system's font configuration.
+    platform::SetFontFileOverride(platform::GetProfileString("MainWindow", "FontFile", "", ini));
     useD3D_ = platform::GetProfileInt("MainWindow", "d3d", 1, ini) != 0;
     std::string pos = platform::GetProfileString("MainWindow", "Pos", "", ini);
     windowPos_ = {kUnsetPosition, kUnsetPosition};

@@ -70,6 +70,7 @@ std::string DumpStateJson(const CMainWindow& main) {
     out += "  \"screen_transition\": " + DumpScreenTransitionJson(main) + ",\n";
     out += "  \"audio\": " + DumpAudioJson(main) + ",\n";
     out += "  \"vvram\": " + DumpVVramJson(main) + ",\n";
+    out += "  \"text_style\": " + DumpTextStyleJson(main) + ",\n";
     out += DumpExtraFieldsJson(main);
     out += "  \"full_screen\": " + std::string(JsonBool(main.IsFullScreen())) + "\n";
     out += "}\n";

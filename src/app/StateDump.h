@@ -30,6 +30,8 @@ std::string DumpTransitionJson(const CDIBOverlap* overlap);
 std::string DumpScreenTransitionJson(const CMainWindow& main);
 // The scenario screen's pages and layers (StateDumpVVram.cpp); null without a scenario screen.
 std::string DumpVVramJson(const CMainWindow& main);
+// The running scenario screen's text style and pen (StateDumpText.cpp); null without one.
+std::string DumpTextStyleJson(const CMainWindow& main);
 
 // Fields that a program built around the engine adds to the dump (test drivers), written after
 // the engine's own as `"name": writer(main)`; a name given again replaces its writer.

@@ -34,6 +34,7 @@ void CDIBImage::DrawGlyphs(int x, int y, uint32_t colour, const char* text, bool
     const Window win = ClipWindow();
     const int ascent = font_->Ascent();
     const uint8_t alpha = uint8_t(colour >> 24);
+    const uint32_t opaque = 0xFF000000u | (colour & 0x00FFFFFF);
     int64_t pen = x;
     for (size_t i = 0; text[i] != 0;) {
         const uint8_t lead = uint8_t(text[i]);
@@ -60,11 +61,17 @@ void CDIBImage::DrawGlyphs(int x, int y, uint32_t colour, const char* text, bool
                 const uint8_t* src =
                     glyph->pixels.data() + size_t(py - gy) * size_t(glyph->width) - gx;
                 uint32_t* dst = Row(int(py));
+                if (monochrome) {
+                    for (int64_t px = x0; px <= x1; ++px)
+                        if (src[px] != 0) dst[px] = glyph::Coverage2(dst[px], colour, alpha);
+                    continue;
+                }
                 for (int64_t px = x0; px <= x1; ++px) {
                     const uint8_t m = src[px];
                     if (m == 0) continue;
-                    dst[px] = monochrome ? glyph::Coverage2(dst[px], colour, alpha)
-                                         : glyph::Coverage(dst[px], colour, m);
+                    // Levels 48 and up are fully opaque: the rule gives the colour at alpha 255.
+                    dst[px] =
+                        m >= glyph::kOpaqueLevel ? opaque : glyph::Coverage(dst[px], colour, m);
                 }
             }
         }

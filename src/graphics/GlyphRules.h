@@ -10,17 +10,19 @@ constexpr uint32_t LevelAlpha(uint32_t m) {
     return m * 4 + 63 > 255 ? 255 : m * 4 + 63;
 }
 
+// The first level whose opacity is 255.
+inline constexpr uint32_t kOpaqueLevel = 48;
+static_assert(LevelAlpha(kOpaqueLevel) == 255 && LevelAlpha(kOpaqueLevel - 1) < 255);
+
 // DrawString: each channel moves towards the colour by the level's opacity, and alpha grows by
 // a², so a text image built on transparent pixels carries the glyph's own coverage.
 constexpr uint32_t Coverage(uint32_t old, uint32_t colour, uint32_t level) {
-    const uint32_t a = LevelAlpha(level);
-    uint32_t out = 0;
-    for (int shift = 0; shift < 24; shift += 8) {
-        const uint32_t o = (old >> shift) & 0xFF, c = (colour >> shift) & 0xFF;
-        out |= ((o * (255 - a) + c * a) / 255) << shift;
-    }
-    const uint32_t A = old >> 24;
-    return out | ((A * (255 - a) + a * a) / 255) << 24;
+    const uint32_t a = LevelAlpha(level), k = 255 - a;
+    const uint32_t b = ((old & 0xFF) * k + (colour & 0xFF) * a) / 255;
+    const uint32_t g = ((old >> 8 & 0xFF) * k + (colour >> 8 & 0xFF) * a) / 255;
+    const uint32_t r = ((old >> 16 & 0xFF) * k + (colour >> 16 & 0xFF) * a) / 255;
+    const uint32_t A = ((old >> 24) * k + a * a) / 255;
+    return A << 24 | r << 16 | g << 8 | b;
 }
 
 // DrawString2: the colour at its own alpha c over the old pixel, divided by 256; alpha 255.

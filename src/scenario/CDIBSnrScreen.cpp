@@ -22,6 +22,9 @@ bool CDIBSnrScreen::Initialize(const SnrStartRecord& start) {
         return false;
     }
     save_->currentCharacter = 0;
+    textBuffer_ = std::make_unique<CMesTextBuffer>();
+    textBuffer_->Initialize();
+    textBuffer_->Setup(MesTextSetup{});
     if (start.loadFlag) return false; // saved games start through the message window's screen
     const std::string name(start.FileName());
     if (!buffer_->Read(name)) {

@@ -83,13 +83,13 @@
     X(SETSCENEFLAG,  1007,  Params("S"),                           Handler)                        \
     X(SETMESSKIP,    1008,  Pending("V"),                          StepOverYield)                  \
     X(SELITEM,       1009,  Pending("VSVVVVVSVVVVVVVVV"),          StepOver)                       \
-    X(MESFTSIZE,     2000,  Pending("V"),                          StepOverYield)                  \
-    X(MESFTCOLOR,    2001,  Pending("VVVV"),                       StepOverYield)                  \
-    X(MESFTBLOD,     2002,  Pending("V"),                          StepOverYield)                  \
-    X(MESFTSHADOW,   2003,  Pending("V"),                          StepOverYield)                  \
+    X(MESFTSIZE,     2000,  Params("V"),                           StepOverYield)                  \
+    X(MESFTCOLOR,    2001,  Params("VVVV"),                        StepOverYield)                  \
+    X(MESFTBLOD,     2002,  Params("V"),                           StepOverYield)                  \
+    X(MESFTSHADOW,   2003,  Params("V"),                           StepOverYield)                  \
     X(MESTXAREA,     2004,  Pending(AnyParams()),                  StepOverYield)                  \
-    X(MESTXKINSOKU,  2005,  Pending("V"),                          StepOverYield)                  \
-    X(MESTXDOWN,     2006,  Pending("V"),                          StepOverYield)                  \
+    X(MESTXKINSOKU,  2005,  Params("V"),                           StepOverYield)                  \
+    X(MESTXDOWN,     2006,  Params("V"),                           StepOverYield)                  \
     X(MESNAME,       2007,  Pending("V"),                          StepOverYield)                  \
     X(MESVPLAY,      2008,  Pending("VS"),                         StepOverYield)                  \
     X(MESVSTOP,      2009,  Pending(""),                           StepOverYield)                  \

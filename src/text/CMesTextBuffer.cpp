@@ -1,5 +1,6 @@
 #include "text/CMesTextBuffer.h"
 
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -7,6 +8,9 @@
 #include "common/ExecLog.h"
 
 namespace qw {
+
+// Units are built as 32-bit words whose first byte is the lowest.
+static_assert(std::endian::native == std::endian::little);
 
 namespace {
 
@@ -26,7 +30,21 @@ int32_t Add(int32_t a, int32_t b, int32_t c) {
 
 } // namespace
 
-CMesTextBuffer::CMesTextBuffer(const TextProfile& profile) : profile_(&profile) {}
+CMesTextBuffer::CMesTextBuffer(const TextProfile& profile) : profile_(&profile) {
+    for (size_t i = 0; i < 36; ++i)
+        noBreakCodes_[i] = EntryCode(profile.noBreak[i]);
+    for (size_t r = 0; r < 3; ++r)
+        for (size_t c = 0; c < 2; ++c)
+            bracketCodes_[c][r] = EntryCode(profile.brackets[r][c]);
+}
+
+uint16_t CMesTextBuffer::EntryCode(const char* entry) {
+    MesTextUnit unit;
+    const size_t n = std::strlen(entry);
+    if (n == 0 || n > 2) return 0;
+    std::memcpy(unit.b, entry, n);
+    return unit.Code();
+}
 
 CMesTextBuffer::~CMesTextBuffer() {
     Release();
@@ -67,16 +85,20 @@ bool CMesTextBuffer::SameUnit(const MesTextUnit& unit, const char* entry) {
 bool CMesTextBuffer::IsKinsoku(const MesTextUnit& unit) const {
     AddExecLog("CMesTextBuffer::IsKinsoku");
     if (!kinsoku) return false;
-    for (const char* entry : profile_->noBreak)
-        if (SameUnit(unit, entry)) return true;
+    const uint16_t code = unit.Code();
+    if (code == 0) return false;
+    for (uint16_t entry : noBreakCodes_)
+        if (entry == code) return true;
     return false;
 }
 
 bool CMesTextBuffer::IsDownStr(const MesTextUnit& unit, int column) const {
     AddExecLog("CMesTextBuffer::IsDownStr");
     if (!indent || column < 0 || column > 1) return false;
-    for (const auto& row : profile_->brackets)
-        if (SameUnit(unit, row[size_t(column)])) return true;
+    const uint16_t code = unit.Code();
+    if (code == 0) return false;
+    for (uint16_t entry : bracketCodes_[column])
+        if (entry == code) return true;
     return false;
 }
 
@@ -134,26 +156,32 @@ size_t UnitSafeLength(const TextProfile& profile, const char* text) {
 } // namespace
 
 int CMesTextBuffer::SplitUnits(const char* text, bool paragraphStart) {
-    const size_t length = UnitSafeLength(*profile_, text);
+    // One pass: at most kMesTextMax bytes, ending on a unit boundary (as UnitSafeLength); a
+    // lead byte just before the terminator is a one-byte unit.
+    const TextProfile& profile = *profile_;
+    MesTextUnit* const out = units;
+    const bool indentFirst = paragraphStart && indent && curY == topY;
     int n = 0;
     size_t i = 0;
-    while (i < length) {
-        MesTextUnit unit;
-        unit.b[0] = uint8_t(text[i]);
-        // A lead byte just before the terminator is a one-byte unit.
-        if (profile_->LeadsUnit(unit.b[0]) && i + 1 < length) {
-            unit.b[1] = uint8_t(text[i + 1]);
-            i += 2;
-        } else {
-            i += 1;
+    while (i < size_t(kMesTextMax) && text[i] != 0) {
+        const uint8_t lead = uint8_t(text[i]);
+        const bool pair = profile.LeadsUnit(lead) && text[i + 1] != 0;
+        const size_t len = pair ? 2 : 1;
+        if (i + len > size_t(kMesTextMax)) break;
+        // The unit is built in a register: storing its bytes one by one and copying it whole
+        // stalls on store forwarding.
+        const uint32_t bytes = uint32_t(lead) | (pair ? uint32_t(uint8_t(text[i + 1])) << 8 : 0u);
+        i += len;
+        if (n == 0 && indentFirst) {
+            MesTextUnit unit;
+            std::memcpy(unit.b, &bytes, 4);
+            if (!IsDownStr(unit, 0) && !SameUnit(unit, profile.fullWidthSpace)) {
+                MesTextUnit space;
+                std::memcpy(space.b, profile.fullWidthSpace, std::strlen(profile.fullWidthSpace));
+                out[n++] = space;
+            }
         }
-        if (n == 0 && paragraphStart && indent && curY == topY && !IsDownStr(unit, 0) &&
-            !SameUnit(unit, profile_->fullWidthSpace)) {
-            MesTextUnit space;
-            std::memcpy(space.b, profile_->fullWidthSpace, std::strlen(profile_->fullWidthSpace));
-            units[n++] = space;
-        }
-        units[n++] = unit; // at most 511 units and the indent: never past kUnits
+        std::memcpy(out[n++].b, &bytes, 4); // at most 511 units and the indent: never past kUnits
     }
     return n;
 }
@@ -161,6 +189,12 @@ int CMesTextBuffer::SplitUnits(const char* text, bool paragraphStart) {
 int CMesTextBuffer::Convert(const char* text, MesDrawItem* out, int room, bool paragraphStart) {
     AddExecLog("CMesTextBuffer::Convert");
     const int n = SplitUnits(text, paragraphStart);
+    // Widths by unit length: the style does not change within a string.
+    const int32_t byLength[3] = {UnitWidth(MesTextUnit{}), UnitWidth(MesTextUnit{{1, 0, 0, 0}}),
+                                 UnitWidth(MesTextUnit{{1, 1, 0, 0}})};
+    int32_t widths[kUnits];
+    for (int k = 0; k < n; ++k)
+        widths[k] = byLength[units[k].Length()];
     int written = 0;
     int b = 0;
     // A line with nothing on it yet always takes at least one unit, so layout always ends.
@@ -180,8 +214,8 @@ int CMesTextBuffer::Convert(const char* text, MesDrawItem* out, int room, bool p
 
         int j = b;
         int64_t x = curX;
-        while (j < n && x + UnitWidth(units[j]) <= rightX) {
-            x += UnitWidth(units[j]);
+        while (j < n && x + widths[j] <= rightX) {
+            x += widths[j];
             ++j;
         }
         const int fit = j;
@@ -191,18 +225,26 @@ int CMesTextBuffer::Convert(const char* text, MesDrawItem* out, int room, bool p
         if (j == b && fresh) j = fit > b ? fit : b + 1;
 
         for (int k = b; k < j; ++k) {
-            MesDrawItem* item = out;
-            if (!Emit(out, room, kMesDrawWord)) return written;
-            std::memcpy(item->character, units[k].b, 2);
-            item->x = curX;
-            item->y = curY;
-            item->textColour = textColour;
-            item->shadowColour = shadowColour;
-            item->fontSize = fontSize;
-            item->fontIndex = fontIndex;
-            item->bold = bold;
-            item->shadow = shadow;
-            curX = Add(curX, UnitWidth(units[k]));
+            if (room <= 0) {
+                cut_ = true;
+                return written;
+            }
+            // Every field written once, in place.
+            MesDrawItem& item = *out++;
+            --room;
+            item.type = kMesDrawWord;
+            item.character[0] = units[k].b[0];
+            item.character[1] = units[k].b[1];
+            item.character[2] = 0;
+            item.x = curX;
+            item.y = curY;
+            item.textColour = textColour;
+            item.shadowColour = shadowColour;
+            item.fontSize = fontSize;
+            item.fontIndex = fontIndex;
+            item.bold = bold;
+            item.shadow = shadow;
+            curX = Add(curX, widths[k]);
             ++written;
         }
         if (j >= n) break;
@@ -234,7 +276,13 @@ bool CMesTextBuffer::Convert(const MesOutItem* items, int count, std::span<MesDr
     for (int i = 0; i < count && !cut_;) {
         const MesOutItem& item = items[i++];
         if (item.isString) {
-            char work[kMesTextBytes] = {};
+            // Without glyphs after it the text is laid out in place: the split reads at most
+            // kMesTextMax bytes and the one after, all inside the item's buffer.
+            if (i >= count || items[i].isString || items[i].code < kMesCodeGlyphFirst) {
+                lay(item.text);
+                continue;
+            }
+            char work[kMesTextBytes];
             size_t length = UnitSafeLength(*profile_, item.text);
             std::memcpy(work, item.text, length);
             // Special glyphs right after a text join it, on the same line.
@@ -248,6 +296,7 @@ bool CMesTextBuffer::Convert(const MesOutItem* items, int count, std::span<MesDr
                 work[length++] = char(kMesGlyphLead);
                 work[length++] = char(code - (kMesCodeGlyphFirst - 1));
             }
+            work[length] = 0;
             lay(work);
             continue;
         }

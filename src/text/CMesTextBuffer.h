@@ -20,6 +20,8 @@ struct MesTextUnit {
     uint8_t b[4] = {0, 0, 0, 0};
     // 0 only for GBK's empty paragraph-indent unit.
     int Length() const { return b[0] == 0 ? 0 : (b[1] == 0 ? 1 : 2); }
+    // First byte × 256 + second: one number per unit (a two-byte unit's second byte is never 0).
+    uint16_t Code() const { return uint16_t(b[0] << 8 | b[1]); }
 };
 
 // The window's text set-up records (MESWND 110–113) with their defaults.
@@ -86,11 +88,16 @@ public:
 
 private:
     static bool SameUnit(const MesTextUnit& unit, const char* entry);
+    // A table entry as a unit code; 0 (no unit has it) for an empty entry.
+    static uint16_t EntryCode(const char* entry);
     // Splits `text` into units; the count.
     int SplitUnits(const char* text, bool paragraphStart);
     bool Emit(MesDrawItem*& out, int& room, int32_t type);
 
     const TextProfile* profile_;
+    // The profile's tables as unit codes, for the per-unit tests of layout.
+    uint16_t noBreakCodes_[36];
+    uint16_t bracketCodes_[2][3];
     bool cut_ = false;
     int ignored_ = 0;
 };

@@ -48,6 +48,26 @@ TEST(Fonts, GothicFaceResolvesToAFontWithKanaAndHeightIsThePixelEm) {
     EXPECT_EQ(platform::MakeFont({Face(), 1025, 400, false, 0, "CP932"}), nullptr);
 }
 
+// The engine's aliases: the gothic face under its names and the empty face resolve to the same
+// Japanese font; the Chinese build's face to a font with simplified characters; an override wins.
+TEST(Fonts, FaceAliasesAndTheOverride) {
+    const std::string gothic = platform::ResolveFontFile(Face(), "CP932");
+    ASSERT_FALSE(gothic.empty());
+    EXPECT_EQ(platform::ResolveFontFile("MS Gothic", "CP932"), gothic);
+    EXPECT_EQ(platform::ResolveFontFile("", "CP932"), gothic);
+    const std::string hei = platform::ResolveFontFile(GbkTextProfile().face, "GBK");
+    ASSERT_FALSE(hei.empty());
+    auto font = platform::MakeFont({GbkTextProfile().face, 24, 400, false, 0, "GBK"});
+    ASSERT_NE(font, nullptr);
+    platform::GlyphBitmap glyph;
+    EXPECT_TRUE(font->Render(0xBABA, false, glyph)); // 汉
+    EXPECT_EQ(glyph.advance, 24);
+    platform::SetFontFileOverride(hei);
+    EXPECT_EQ(platform::ResolveFontFile(Face(), "CP932"), hei);
+    platform::SetFontFileOverride("");
+    EXPECT_EQ(platform::ResolveFontFile(Face(), "CP932"), gothic);
+}
+
 // DrawString equals the blend rule applied to the font's own bitmaps, on random backgrounds,
 // with the glyphs cut at every edge of the surface; spaces only advance; no font, no drawing.
 TEST(Fonts, DrawStringAppliesTheRuleToTheFontsBitmaps) {
@@ -91,6 +111,37 @@ TEST(Fonts, DrawStringAppliesTheRuleToTheFontsBitmaps) {
         for (int i = 0; i < 60 * 30; ++i)
             ASSERT_EQ(image.GetPixels()[i], expected.GetPixels()[i]);
     }
+}
+
+// Without a font (a height outside 1–1024, or a font file that cannot be opened) nothing is
+// drawn by either path, and the surface is left as it was.
+TEST(Fonts, NoFontDrawsNothing) {
+    struct Case {
+        int height;
+        const char* fontFile;
+    };
+    for (const Case c : {Case{0, ""}, Case{-24, ""}, Case{1025, ""},
+                         Case{24, "/nonexistent/quillwork-no-font.ttf"}}) {
+        platform::SetFontFileOverride(c.fontFile);
+        CDIBImage image;
+        ASSERT_TRUE(image.Create(40, 30));
+        image.FillFull(0x11223344);
+        image.BeginDrawString(Face(), c.height, 400, false, false, false, 0);
+        EXPECT_EQ(image.GetFont(), nullptr) << c.height << " " << c.fontFile;
+        image.DrawString(2, 2, 0xFFFFFF,
+                         "\x82\xA0"
+                         "A");
+        image.DrawString2(2, 2, 0xFFFFFFFF,
+                          "\x82\xA0"
+                          "A");
+        image.DrawStringS(2, 2, 1, 1, 0xFFFFFF, 0,
+                          "\x82\xA0"
+                          "A");
+        image.EndDrawString();
+        for (int i = 0; i < 40 * 30; ++i)
+            ASSERT_EQ(image.GetPixels()[i], 0x11223344u) << c.height << " " << c.fontFile;
+    }
+    platform::SetFontFileOverride("");
 }
 
 TEST(Fonts, DrawString2BlendsAMonochromeRenderingAtTheColoursAlpha) {

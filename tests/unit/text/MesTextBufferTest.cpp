@@ -344,6 +344,14 @@ TEST_P(TextLayout, TextsAndListsAreCutInBounds) {
     EXPECT_EQ(words.size(), 2u + 254u);
     words = Words(LayText("A" + Repeat(a, 255)));
     EXPECT_EQ(words.size(), 256u);
+    // A text item whose buffer holds no terminator at all is read to 511 bytes and no further.
+    MesOutItem unterminated = MesOutItem::Text("", P());
+    std::memset(unterminated.text, 'A', sizeof unterminated.text);
+    words = Words(Lay(buffer, {unterminated}));
+    EXPECT_EQ(words.size(), 511u);
+    std::memset(unterminated.text, 0x82, sizeof unterminated.text); // lead bytes throughout
+    words = Words(Lay(buffer, {unterminated}));
+    EXPECT_EQ(words.size(), 255u);
     // Glyphs appended to a full work string are left out.
     words = Words(Lay(buffer, {MesOutItem::Text("A" + Repeat(a, 254), P()), MesOutItem::Code(100),
                                MesOutItem::Code(101)}));
