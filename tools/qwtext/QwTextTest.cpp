@@ -31,7 +31,9 @@ struct RunResult {
     std::string out;
 };
 
-const std::string kWork = QWTEXT_WORK_DIR;
+// Each tool's run has its own work directory (the two runs go in parallel under ctest -j).
+const std::string kWork = std::string(QWTEXT_WORK_DIR) + "/" +
+                          (std::getenv("QWTEXT_WORK") ? std::getenv("QWTEXT_WORK") : "default");
 
 RunResult RunTool(const std::string& json, const std::string& options = "") {
     std::filesystem::create_directories(kWork);
