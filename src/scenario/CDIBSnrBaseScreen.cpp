@@ -250,6 +250,16 @@ bool CDIBSnrBaseScreen::CheckFault() {
     return false;
 }
 
+bool CDIBSnrBaseScreen::CheckNameOrNumberForm(int countByName) {
+    if (ParamCount() != (IsText(0) ? countByName : countByName + 1)) {
+        CountError();
+        return false;
+    }
+    for (int i = 1; i < ParamCount(); ++i)
+        if (!CheckValue(i)) return false;
+    return true;
+}
+
 bool CDIBSnrBaseScreen::CheckValue(int i) {
     AddExecLog("CDIBSnrBaseScreen::CheckValue");
     if (!args_.IsString(i)) return true;

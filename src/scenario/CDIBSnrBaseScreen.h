@@ -158,6 +158,9 @@ protected:
     // name (ending the game) and returns false, so a handler goes on only while they hold.
     bool CheckValue(int i);
     bool CheckText(int i);
+    // A command taking a file name or a number first: `countByName` parameters in the name form,
+    // one more in the numbered form, every parameter after the first a value.
+    bool CheckNameOrNumberForm(int countByName);
     // A fault raised while reading a parameter: the parameter error for that parameter.
     bool CheckFault();
     // A variable number that the command stores into; false (parameter error) outside 0–999.

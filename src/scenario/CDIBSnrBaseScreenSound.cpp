@@ -158,12 +158,7 @@ void CDIBSnrBaseScreen::MoveCmdVOICEPLAY() {
     AddExecLog("CDIBSnrBaseScreen::MoveCmdVOICEPLAY");
     CVoiceBuffer* voice = Services().GetVoiceBuffer();
     const bool byName = IsText(0);
-    if (ParamCount() != (byName ? 2 : 3)) {
-        CountError();
-        return;
-    }
-    for (int i = 1; i < ParamCount(); ++i)
-        if (!CheckValue(i)) return;
+    if (!CheckNameOrNumberForm(2)) return;
     const bool hurry = Hurrying(skip_ != 0);
     if (step_ == 0) {
         if (hurry) { // nothing is played while the player hurries
@@ -244,12 +239,7 @@ void CDIBSnrBaseScreen::MoveCmdSEPLAY() {
     AddExecLog("CDIBSnrBaseScreen::MoveCmdSEPLAY");
     CSEBuffer* se = Services().GetSEBuffer();
     const bool byName = IsText(0);
-    if (ParamCount() != (byName ? 3 : 4)) {
-        CountError();
-        return;
-    }
-    for (int i = 1; i < ParamCount(); ++i)
-        if (!CheckValue(i)) return;
+    if (!CheckNameOrNumberForm(3)) return;
     const bool hurry = Hurrying(skip_ != 0);
     const int channel = byName ? g_lastOneShot : SESlotChannel(Value(0));
     if (step_ == 0) {
