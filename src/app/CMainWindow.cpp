@@ -140,6 +140,7 @@ bool CMainWindow::CreateServices() {
     AddExecLog("CMainWindow::CreateServices");
     spriteCache_ = std::make_unique<CSpriteCache>();
     if (!spriteCache_->Initialize(GetFileJoin(kArchiveMgd))) return false;
+    saveData_->imageSlots.SetCache(spriteCache_.get());
     screenBuffer_ = std::make_unique<CScreenBuffer>();
     if (!screenBuffer_->Initialize()) return false;
     if (!input_) input_ = std::make_unique<CInput>();
@@ -196,13 +197,16 @@ void CMainWindow::AttachBGMBuffer(std::unique_ptr<CBGMBuffer> buffer) {
 }
 void CMainWindow::AttachSaveData(std::unique_ptr<CSaveData> saveData) {
     saveData_ = std::move(saveData);
+    if (saveData_) saveData_->imageSlots.SetCache(spriteCache_.get());
 }
 void CMainWindow::AttachInput(std::unique_ptr<CInput> input) {
     input_ = std::move(input);
 }
 
 void CMainWindow::AttachSpriteCache(std::unique_ptr<CSpriteCache> cache) {
+    if (saveData_) saveData_->imageSlots.SetCache(nullptr); // give back to the old cache first
     spriteCache_ = std::move(cache);
+    if (saveData_) saveData_->imageSlots.SetCache(spriteCache_.get());
 }
 
 void CMainWindow::StartGame() {

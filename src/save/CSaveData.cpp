@@ -128,6 +128,7 @@ bool CSaveData::Initialize() {
 
 void CSaveData::Release() {
     AddExecLog("CSaveData::Release");
+    imageSlots.FreeAll();
     std::vector<uint8_t>().swap(componentBuffer);
     componentLength = 0;
     thumbnail.reset();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/Bytes.h"
+#include "save/ImageSlots.h"
 
 namespace qw {
 
@@ -104,6 +105,9 @@ public:
     std::array<int32_t, kGlobalVariables> globalVars{};
     std::array<std::array<char, kStringSize>, kStringVariables> stringVars{};
     std::array<char, 64> subtitle{};
+    // The pictures IMREAD holds ahead; Release gives them back (the owner releases the save data
+    // before the sprite cache).
+    ImageSlots imageSlots;
     // The music list BGMLIST fills: file names by number.
     std::array<std::array<char, kStringSize>, 256> bgmList{};
     // The sound-effect slots SEREAD fills: channels of the effects buffer (0: empty).
