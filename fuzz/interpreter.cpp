@@ -3,6 +3,10 @@
 // data. Input: a label count (first byte, mod 16), that many 32-bit label offsets, then the
 // command stream. The screen runs 40 ticks with some keys pressed, on a clock that moves a
 // millisecond per reading, so the time budget ends long runs of commands.
+//
+// The picture commands read from a small archive in memory: every name reads a 4 × 3 picture,
+// except empty names and names starting with "X", which cannot be read, so image slots, layers
+// and rain actions meet both outcomes.
 
 #include <algorithm>
 #include <cstdint>
@@ -12,6 +16,9 @@
 #include <string>
 
 #include "common/Bytes.h"
+#include "files/MemberSource.h"
+#include "graphics/CSpriteCache.h"
+#include "graphics/MgdFormat.h"
 #include "save/CSaveData.h"
 #include "scenario/CDIBSnrScreen.h"
 #include "scenario/CSnrBuffer.h"
@@ -20,9 +27,30 @@
 
 namespace {
 
+class PictureArchive : public qw::IMemberSource {
+public:
+    PictureArchive() {
+        qw::ByteWriter pixels;
+        for (uint32_t i = 0; i < 12; ++i)
+            pixels.Put<uint32_t>(0x80402010u * (i + 1));
+        const std::vector<qw::SpriteElement> elements = {{0, 0, 4, 3}};
+        picture_ = qw::BuildMgdFile(4, 3, qw::MgdEncoding::Raw, pixels.Take(), elements, 4);
+    }
+    std::optional<qw::Bytes> ReadMember(std::string_view name) override {
+        if (name.empty() || name[0] == 'X' || name[0] == 'x') return std::nullopt;
+        return picture_;
+    }
+
+private:
+    qw::Bytes picture_;
+};
+
 // The screen runs on the light services: no main window. Every member name reads the fuzzed
-// file (LS and the start read it alike).
+// file (LS and the start read it alike). The cache outlives the services, whose save data gives
+// its image slots back on the way out.
 struct World {
+    PictureArchive pictures;
+    qw::CSpriteCache cache;
     qw::test::LightServices services;
 
     World() {
@@ -30,6 +58,9 @@ struct World {
         std::string dir = (std::filesystem::temp_directory_path() / "qw_fuzz_interpreter").string();
         std::filesystem::create_directories(dir);
         services.AttachSaveData(std::make_unique<qw::CSaveData>(dir + "/"));
+        cache.Initialize(&pictures);
+        services.spriteCache = &cache;
+        services.GetSaveData()->imageSlots.SetCache(&cache);
     }
 };
 
