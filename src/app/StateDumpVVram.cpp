@@ -85,12 +85,21 @@ std::string ActionsJson(const CDIBSnrVVram& v) {
         const CDIBSnrAction* a = v.GetAction(n);
         if (!a || !a->IsDefined()) continue;
         if (out.size() > 1) out += ",\n      ";
-        out += "{\"number\": " + std::to_string(n) +
-               ", \"type\": " + std::to_string(static_cast<int>(a->Type())) +
-               ", \"active\": " + JsonBool(a->IsActive()) +
-               ", \"playing\": " + JsonBool(a->IsPlaying()) +
-               ", \"played_in\": " + JsonBool(a->IsPlayedIn()) +
-               ", \"stopped\": " + JsonBool(a->IsStopped()) + "}";
+        // Appended piece by piece: gcc 12 at -O3 warns (-Wrestrict) on some prepends to
+        // temporaries.
+        out += "{\"number\": ";
+        out += std::to_string(n);
+        out += ", \"type\": ";
+        out += std::to_string(static_cast<int>(a->Type()));
+        out += ", \"active\": ";
+        out += JsonBool(a->IsActive());
+        out += ", \"playing\": ";
+        out += JsonBool(a->IsPlaying());
+        out += ", \"played_in\": ";
+        out += JsonBool(a->IsPlayedIn());
+        out += ", \"stopped\": ";
+        out += JsonBool(a->IsStopped());
+        out += "}";
     }
     return out + "]";
 }
