@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -120,7 +121,10 @@ ATIMES -1
 AWAIT 0, 1, 1, 1, 1, 1
 )");
     WriteText(game.Path("layers.txt"), "4 overlap 1 0\n");
-    const std::string env = "QW_LAYER_SCRIPT=" + Quote(game.Path("layers.txt")) + " ";
+    std::filesystem::copy_file(QW_DEBUG_MODULE, game.Path("QWDebug.so"));
+    const std::string log = game.Path("debug.log");
+    const std::string env =
+        "QW_LAYER_SCRIPT=" + Quote(game.Path("layers.txt")) + " QW_DEBUG_LOG=" + Quote(log) + " ";
     RunResult r =
         game.RunProgram(env + QW_BIN_LAYER_TEST, "--ticks 40" + Shots(game, "t", {3, 40}));
     ASSERT_EQ(r.exitCode, 0) << r.stderrText;
@@ -162,6 +166,19 @@ AWAIT 0, 1, 1, 1, 1, 1
     EXPECT_TRUE(front[3]["picture"].IsNull());
     EXPECT_EQ(front[3]["x"].Int(), 10);
     EXPECT_TRUE(v["pages"][0]["layers"][0]["picture"].IsNull()); // the old page, emptied
+
+    // The development module hears each command's new value for the back page, in order.
+    const std::string calls = ReadText(log);
+    size_t at = 0;
+    for (const char* line :
+         {"lay image 1 0 \"BG.MGD\" 800 600 pixels\n", "lay image 1 1 \"CHR.MGD\" 240 320 pixels\n",
+          "lay pos 1 1 300 120 0\n", "lay color 1 1 C8FFA078\n",
+          "lay image 1 2 \"PANEL.MGD\" 800 150 pixels\n", "lay pos 1 2 0 450 0\n",
+          "lay blend 1 2 0\n", "lay image 1 3 \"\" 0 0 null\n", "lay pos 1 3 10 10 0\n"}) {
+        const size_t found = calls.find(line, at);
+        EXPECT_NE(found, std::string::npos) << line << calls.substr(at, 600);
+        if (found != std::string::npos) at = found + 1;
+    }
 }
 
 TEST(LayerCommands, EveryActionTypeDrawsTheSameFramesWithTheScalarKernels) {
