@@ -22,20 +22,25 @@
 namespace qw::e2e {
 namespace {
 
-// A picture whose alpha falls off towards its edges over random colours, as a surface and as
-// an MGD file.
+// A picture whose alpha falls off towards its edges, as a surface and as an MGD file.
 struct Picture {
-    Picture(int w, int h, uint32_t seed) {
+    // `rim` 0: opaque to its edges.
+    Picture(int w, int h, uint32_t seed, int rim = 12) {
         image.Create(w, h);
         Lcg lcg(seed);
+        const uint32_t base = (seed * 0x9E3779B1u) & 0x7F7F7F;
         ByteWriter data;
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
                 const int edge = std::min(std::min(x, w - 1 - x), std::min(y, h - 1 - y));
-                const uint32_t alpha = static_cast<uint32_t>(std::min(255, 40 + edge * 12));
-                const uint32_t rgb =
-                    (static_cast<uint32_t>(lcg.Next()) << 9 ^ static_cast<uint32_t>(lcg.Next())) &
-                    0xFFFFFF;
+                const uint32_t alpha =
+                    static_cast<uint32_t>(rim ? std::min(255, 40 + edge * rim) : 255);
+                // A colour of its own with a grain and a gradient across it, so frames show
+                // what moved.
+                const uint32_t grain = static_cast<uint32_t>(lcg.Next()) & 0x3F3F3F;
+                const uint32_t rgb = (base + grain + static_cast<uint32_t>(x * 64 / w) +
+                                      (static_cast<uint32_t>(y * 64 / h) << 8)) &
+                                     0xFFFFFF;
                 const uint32_t p = alpha << 24 | rgb;
                 image.GetPixels()[y * w + x] = p;
                 data.Put<uint32_t>(p);
@@ -183,7 +188,7 @@ AWAIT 0, 1, 1, 1, 1, 1
 
 TEST(LayerCommands, EveryActionTypeDrawsTheSameFramesWithTheScalarKernels) {
     TestGame game("action_commands");
-    Picture bg(800, 600, 21), a(160, 120, 22), b(120, 120, 23), c(300, 200, 24), drop(6, 24, 25),
+    Picture bg(800, 600, 21), a(160, 120, 22), b(120, 120, 23), c(300, 200, 24), drop(8, 40, 25, 0),
         base(800, 150, 26);
     for (const auto& [name, p] : std::initializer_list<std::pair<const char*, Picture*>>{
              {"BG", &bg}, {"A", &a}, {"B", &b}, {"C", &c}, {"DROP", &drop}, {"BASE", &base}})
@@ -206,7 +211,7 @@ LYACTION 3, 2
 LYIMAGE 4, "C.MGD"
 LYSIZE 4, 800, 600
 LYCOLOR 4, 0, 200, 220, 255
-ACTMAKE 3, 3, 900, 60, 8, 1, "DROP.MGD"
+ACTMAKE 3, 3, 900, 300, 8, 1, "DROP.MGD"
 LYACTION 4, 3
 LYIMAGE 5, "BASE.MGD"
 LYPOS 5, 0, 450, 0
@@ -224,12 +229,12 @@ AWAIT 0, 1, 1, 1, 1, 1
 )");
     WriteText(game.Path("layers.txt"), "3 overlap 1 0\n");
     const std::string env = "QW_LAYER_SCRIPT=" + Quote(game.Path("layers.txt")) + " ";
-    const auto ticks = {6, 9, 13, 17, 30};
+    const auto ticks = {6, 9, 13, 17, 34};
     RunResult fast =
-        game.RunProgram(env + QW_BIN_LAYER_TEST, "--seed 7 --ticks 34" + Shots(game, "d", ticks));
+        game.RunProgram(env + QW_BIN_LAYER_TEST, "--seed 7 --ticks 36" + Shots(game, "d", ticks));
     ASSERT_EQ(fast.exitCode, 0) << fast.stderrText;
     RunResult scalar = game.RunProgram("QUILLWORK_SIMD=scalar " + env + QW_BIN_LAYER_TEST,
-                                       "--seed 7 --ticks 34" + Shots(game, "s", ticks));
+                                       "--seed 7 --ticks 36" + Shots(game, "s", ticks));
     ASSERT_EQ(scalar.exitCode, 0) << scalar.stderrText;
 
     std::vector<uint32_t> last;
@@ -242,6 +247,10 @@ AWAIT 0, 1, 1, 1, 1, 1
         EXPECT_FALSE(d == last); // the actions move the picture from shot to shot
         last = d;
     }
+    // By the last shot the whole page turns through the screen action: its corners show the
+    // frame's black.
+    EXPECT_EQ(last[0] & 0xFFFFFF, 0u);
+    EXPECT_EQ(last[800 * 600 - 1] & 0xFFFFFF, 0u);
 
     ASSERT_TRUE(fast.state) << fast.stderrText;
     const JsonValue& v = (*fast.state)["vvram"];
