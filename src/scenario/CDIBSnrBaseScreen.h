@@ -16,7 +16,8 @@
 // operations); the handler then returns at once and the tick ends.
 //
 // The handlers live in files by command family: control flow (CDIBSnrBaseScreenControl.cpp),
-// variables and save-data state (CDIBSnrBaseScreenVariables.cpp), and the generated stand-ins
+// variables and save-data state (CDIBSnrBaseScreenVariables.cpp), transitions and the page
+// cameras (CDIBSnrBaseScreenEffects.cpp), and the generated stand-ins
 // (CDIBSnrBaseScreenPending.cpp). The loop, the dispatch table and the parameter check are in
 // CDIBSnrBaseScreen.cpp, the error operations in CDIBSnrBaseScreenErrors.cpp.
 
@@ -38,6 +39,7 @@ namespace qw {
 class CDIBSnrVVram;
 class CSaveData;
 class CSnrBuffer;
+struct CallEffectParam;
 struct ScenarioCommand;
 
 // What a scenario screen is started with (328 bytes): start from a saved game or from a
@@ -187,6 +189,8 @@ protected:
     void SetVariable(int number, int32_t value);
     // Ends the game without asking (scenario errors and END).
     void EndGame();
+    // OVERLAP's transition record goes to the pages here (a screen may watch what starts).
+    virtual void StartOverlap(const CallEffectParam& param);
     // Sound-effect slot `slot` of the save data (null outside 0-255), and the channel it holds
     // (0 for an empty slot or one outside the table).
     int32_t* SESlot(int32_t slot);
