@@ -2,7 +2,8 @@
 // interpreter reports it and ends the game, or runs it; it never reads or writes outside its own
 // data. Input: a label count (first byte, mod 16), that many 32-bit label offsets, then the
 // command stream. The screen runs 40 ticks with some keys pressed, on a clock that moves a
-// millisecond per reading, so the time budget ends long runs of commands.
+// millisecond per reading, so the time budget ends long runs of commands. The seeds include
+// transitions (OVERLAP) and camera paths (CAMMOVE), which wait across ticks.
 
 #include <algorithm>
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include <string>
 
 #include "common/Bytes.h"
+#include "graphics/CDIBSnrVVram.h"
 #include "save/CSaveData.h"
 #include "scenario/CDIBSnrScreen.h"
 #include "scenario/CSnrBuffer.h"
@@ -63,13 +65,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     services.GetSaveData()->localVars.fill(0);
 
     // One screen for every input (its pages are costly to make): each input is read afresh
-    // into its reader, with the wait state cleared.
+    // into its reader, with the wait state and the step of a waiting command cleared, and a
+    // transition or a camera move the last input left running brought to its end.
     static qw::CDIBSnrScreen* screen = [] {
         auto* made = new qw::CDIBSnrScreen();
         return made->Initialize(qw::SnrStartRecord::ForFile("FUZZ")) ? made : nullptr;
     }();
     if (!screen || !screen->GetSnrBuffer()->Read("FUZZ")) return 0;
     screen->SetWaitState(0, 0);
+    screen->ResetStep();
+    for (int settle = 0; settle < 2; ++settle)
+        screen->GetVVram()->Move(true);
     for (int tick = 0; tick < 40 && !services.IsCloseWithoutAsking(); ++tick) {
         services.device.keys[0x0D] = tick % 3 == 1; // Enter
         services.device.keys[0x20] = tick % 5 == 2; // Space

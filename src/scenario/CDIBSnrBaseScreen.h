@@ -131,6 +131,11 @@ public:
         return waitElapsed_;
     }
     void SetWaitState(uint32_t limit, uint32_t elapsed);
+    // Forgets how far a waiting command had got, for a reader moved to another position from
+    // outside (the next command starts afresh).
+    void ResetStep() {
+        step_ = 0;
+    }
     bool GetLatch(int latch) const;
 
 protected:
