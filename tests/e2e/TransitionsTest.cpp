@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -190,6 +191,10 @@ struct EffectCase {
     int duration; // ms
     Model model;  // null: not a pixel effect
 };
+
+void PrintTo(const EffectCase& c, std::ostream* out) {
+    *out << c.command;
+}
 
 std::string PrintName(const ::testing::TestParamInfo<EffectCase>& info) {
     return info.param.name;
