@@ -399,5 +399,46 @@ TEST(TransitionHurry, TheFinalStateAtOnceAndTheDoubledFrameSpeed) {
     }
 }
 
+// CAMMOVE on the shown page: the camera's target follows the path (two points: a straight line)
+// by the frame time, the page is recomposed through it, and the next command runs in the tick
+// after the move ended.
+TEST(CameraPath, TheShownPageFollowsItsCameraAndTheCommandWaitsForIt) {
+    TransitionGame game("camera_path", "CAMMOVE 0, 300, 400, 300, 0, 0, 500, 300, 0, 10\nMOV 5, 1",
+                        "");
+    const int start = kFirstTick - 1; // the tick CAMMOVE is reached
+    const struct {
+        int tick;
+        double targetX;
+        bool moving;
+        int v5;
+    } cases[] = {
+        {start, 10, true, 0},        {start + 4, 50, true, 0},    {start + 9, 100, false, 0},
+        {start + 10, 100, false, 0}, {start + 11, 100, false, 1},
+    };
+    const Pixels from = PagePixels(Pics().from);
+    for (const auto& c : cases) {
+        SCOPED_TRACE("tick " + std::to_string(c.tick));
+        const std::string shot = "cam" + std::to_string(c.tick);
+        const RunResult r = game.Run(c.tick, "", shot + ".png");
+        ASSERT_EQ(r.exitCode, 0) << r.stderrText;
+        ASSERT_TRUE(r.state) << r.stderrText;
+        const JsonValue& camera = (*r.state)["vvram"]["pages"][1]["camera"];
+        EXPECT_NEAR(camera["target"][0].Number(), c.targetX, 1e-3);
+        EXPECT_NEAR(camera["target"][1].Number(), 0, 1e-6);
+        EXPECT_NEAR(camera["roll"].Number(), 0.1 * (c.targetX / 100), 1e-4);
+        EXPECT_EQ(std::get<bool>(camera["moving"].v), c.moving);
+        EXPECT_EQ((*r.state)["local_variables"][5].Int(), c.v5);
+        // The page is seen from elsewhere: no longer the picture as it is.
+        EXPECT_NE(Differs(Screenshot(game.Path(shot + ".png")), from), "");
+        if (c.tick == start + 4) {
+            const RunResult scalar = game.Run(c.tick, "scalar", shot + "-scalar.png");
+            EXPECT_EQ(scalar.stateText, r.stateText);
+            EXPECT_EQ(Differs(Screenshot(game.Path(shot + "-scalar.png")),
+                              Screenshot(game.Path(shot + ".png"))),
+                      "");
+        }
+    }
+}
+
 } // namespace
 } // namespace qw::e2e
