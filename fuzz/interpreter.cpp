@@ -2,8 +2,7 @@
 // interpreter reports it and ends the game, or runs it; it never reads or writes outside its own
 // data. Input: a label count (first byte, mod 16), that many 32-bit label offsets, then the
 // command stream. The screen runs 40 ticks with some keys pressed, on a clock that moves a
-// millisecond per reading, so the time budget ends long runs of commands. The seeds include
-// transitions (OVERLAP) and camera paths (CAMMOVE), which wait across ticks.
+// millisecond per reading, so the time budget ends long runs of commands.
 
 #include <algorithm>
 #include <cstdint>
@@ -65,17 +64,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     services.GetSaveData()->localVars.fill(0);
 
     // One screen for every input (its pages are costly to make): each input is read afresh
-    // into its reader, with the wait state and the step of a waiting command cleared, and a
-    // transition or a camera move the last input left running brought to its end.
+    // into its reader, with the wait state cleared.
     static qw::CDIBSnrScreen* screen = [] {
         auto* made = new qw::CDIBSnrScreen();
         return made->Initialize(qw::SnrStartRecord::ForFile("FUZZ")) ? made : nullptr;
     }();
     if (!screen || !screen->GetSnrBuffer()->Read("FUZZ")) return 0;
-    screen->SetWaitState(0, 0);
+    // A command an earlier input left waiting (OVERLAP, CAMMOVE) starts afresh, and its
+    // transition or camera move is brought to its end first.
     screen->ResetStep();
     for (int settle = 0; settle < 2; ++settle)
         screen->GetVVram()->Move(true);
+    screen->SetWaitState(0, 0);
     for (int tick = 0; tick < 40 && !services.IsCloseWithoutAsking(); ++tick) {
         services.device.keys[0x0D] = tick % 3 == 1; // Enter
         services.device.keys[0x20] = tick % 5 == 2; // Space
