@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -143,6 +144,11 @@ public:
     double RasterAmplitude() const;
     // The fire's flame surface (null unless a fire is defined).
     const CDIBFireEx* GetFire() const { return fire_.get(); }
+    // The quads the raster's last draw blended, in order (after the camera, dropped ones left
+    // out).
+    std::span<const VertexQuad> GetRasterQuads() const {
+        return {rasterQuads_.data(), rasterQuadCount_};
+    }
 
     // Raster drawing of one quad: the quad blit's edge scan and nearest sampling, where each
     // destination pixel whose source alpha is not 0 and whose mask byte is 0 is blended with
@@ -240,9 +246,10 @@ private:
     int32_t turns_ = 0;
     int32_t fadeIn_ = 0;
     int32_t fadeOut_ = 0;
-    int32_t rasterPeriod_ = 0; // c doubled
-    std::vector<uint8_t> mask_;
-    std::vector<GridPoint> grid_;   // the raster's points, rebuilt by each draw
+    int32_t rasterPeriod_ = 0;            // c doubled
+    std::vector<GridPoint> grid_;         // the raster's points, rebuilt by each draw
+    std::vector<VertexQuad> rasterQuads_; // the raster's quads of the last draw, in drawing order
+    size_t rasterQuadCount_ = 0;
     std::vector<VertexQuad> quads_; // rain drop quads
 
     // Rain.
