@@ -1,8 +1,8 @@
 // Layer actions drawing one frame, beside memcpy of an 800 × 600 frame and pixman doing the
 // comparable compositing: a raster of an opaque 800 × 600 layer against pixman OVER of the
-// frame; a 400 × 400 picture turning against pixman's affine OVER (nearest and bilinear);
-// 200 rain drops against pixman compositing the same number of scaled sprites; the fire action
-// against the flame's tick plus one blend of its layer.
+// frame (the wave swaying rows and columns, or rows only); a 400 × 400 picture turning against
+// pixman's affine OVER (nearest and bilinear); 200 rain drops against pixman compositing the same
+// number of scaled sprites; the fire action against the flame's tick plus one blend of its layer.
 //
 // Run from a release build: bench_actions --benchmark_repetitions=5
 //   --benchmark_report_aggregates_only=true
@@ -100,7 +100,8 @@ ActionDrawParam Param(CDIBImage& dst, CDIBImage& pic, int x, int y, bool blend) 
     return p;
 }
 
-void Raster(benchmark::State& state) {
+// The wave sways rows sideways (direction 0) or rows and columns (2).
+void Raster(benchmark::State& state, int direction) {
     World& w = W();
     CDIBSnrAction a;
     a.Initialize();
@@ -108,7 +109,7 @@ void Raster(benchmark::State& state) {
     d.SetType(ActionType::Raster);
     d.SetC(1000);
     d.SetExtra(0, 12);
-    d.SetExtra(1, 2);
+    d.SetExtra(1, direction);
     a.Setup(d);
     a.Play();
     const ActionDrawParam p = Param(w.frame, w.layer, 0, 0, false);
@@ -290,7 +291,8 @@ void PixmanSprites(benchmark::State& state) {
 
 BENCHMARK(Memcpy)->Name("memcpy/frame");
 BENCHMARK(PixmanOver)->Name("pixman/over_frame");
-BENCHMARK(Raster)->Name("ours/raster_800x600_opaque");
+BENCHMARK_CAPTURE(Raster, both, 2)->Name("ours/raster_800x600_opaque");
+BENCHMARK_CAPTURE(Raster, sideways, 0)->Name("ours/raster_800x600_opaque_sideways");
 BENCHMARK_CAPTURE(PixmanAffine, nearest, PIXMAN_FILTER_NEAREST)->Name("pixman/affine_400_nearest");
 BENCHMARK_CAPTURE(PixmanAffine, bilinear, PIXMAN_FILTER_BILINEAR)
     ->Name("pixman/affine_400_bilinear");

@@ -226,6 +226,9 @@ private:
         QuadSource source;
         bool ok; // the corner fits a quad's coordinates
     };
+    // The raster's rows drawn whole, when its quads have the form a sideways wave gives them;
+    // false, drawing nothing, otherwise.
+    bool BlendRasterRows(const ActionDrawParam& param, const VertexQuad* quads, size_t count);
     void SeedDrop(Drop& drop, bool restart);
     bool BuildRain(); // reads dropName_ and seeds the drops
     int32_t RainPeriod() const { return def_.A(); }
@@ -250,7 +253,9 @@ private:
     std::vector<GridPoint> grid_;         // the raster's points, rebuilt by each draw
     std::vector<VertexQuad> rasterQuads_; // the raster's quads of the last draw, in drawing order
     size_t rasterQuadCount_ = 0;
-    std::vector<VertexQuad> quads_; // rain drop quads
+    std::vector<int32_t> rowFirst_, rowNext_; // the raster's column map (source columns, or −1)
+    std::vector<uint32_t> rowSamples_;        // one row of the raster's samples
+    std::vector<VertexQuad> quads_;           // rain drop quads
 
     // Rain.
     CDIBSprite* drop_ = nullptr; // held from the cache

@@ -47,6 +47,9 @@ bool CDIBSnrAction::SetupRaster() {
     rasterQuads_.assign(kRasterQuads, VertexQuad{});
     rasterQuadCount_ = 0;
     ReserveMaskedQuads(kPageWidth, kPageHeight, kRasterQuads);
+    rowFirst_.assign(kPageWidth, -1);
+    rowNext_.assign(kPageWidth, -1);
+    rowSamples_.assign(kPageWidth, 0);
     return true;
 }
 
@@ -57,6 +60,12 @@ void CDIBSnrAction::ReleaseRaster() {
     rasterQuads_.clear();
     rasterQuads_.shrink_to_fit();
     rasterQuadCount_ = 0;
+    for (std::vector<int32_t>* v : {&rowFirst_, &rowNext_}) {
+        v->clear();
+        v->shrink_to_fit();
+    }
+    rowSamples_.clear();
+    rowSamples_.shrink_to_fit();
 }
 
 void CDIBSnrAction::SaveRaster(ByteWriter& out) const {
@@ -179,7 +188,8 @@ void CDIBSnrAction::DrawRaster(const ActionDrawParam& param) {
     rasterQuadCount_ = count;
     // The quads one by one through BltRaster and a cleared mask give these bytes: each frame
     // blends every pixel once.
-    BltMaskedQuads(pic, dst, rasterQuads_.data(), count, param.colour, MaskedSpanEnd::AtMaxX);
+    if (!BlendRasterRows(param, rasterQuads_.data(), count))
+        BltMaskedQuads(pic, dst, rasterQuads_.data(), count, param.colour, MaskedSpanEnd::AtMaxX);
 }
 
 // The raster's quads are the masked blend's, with spans that reach their max x as the quad
