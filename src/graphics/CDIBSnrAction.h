@@ -254,6 +254,7 @@ private:
     std::vector<VertexQuad> rasterQuads_; // the raster's quads of the last draw, in drawing order
     size_t rasterQuadCount_ = 0;
     std::vector<int32_t> rowFirst_, rowNext_; // the raster's column map (source columns, or −1)
+    std::vector<int32_t> rowSpecial_;         // its columns with no quad or a second one
     std::vector<uint32_t> rowSamples_;        // one row of the raster's samples
     std::vector<VertexQuad> quads_;           // rain drop quads
 

@@ -50,6 +50,8 @@ bool CDIBSnrAction::SetupRaster() {
     rowFirst_.assign(kPageWidth, -1);
     rowNext_.assign(kPageWidth, -1);
     rowSamples_.assign(kPageWidth, 0);
+    rowSpecial_.clear();
+    rowSpecial_.reserve(kPageWidth);
     return true;
 }
 
@@ -60,7 +62,7 @@ void CDIBSnrAction::ReleaseRaster() {
     rasterQuads_.clear();
     rasterQuads_.shrink_to_fit();
     rasterQuadCount_ = 0;
-    for (std::vector<int32_t>* v : {&rowFirst_, &rowNext_}) {
+    for (std::vector<int32_t>* v : {&rowFirst_, &rowNext_, &rowSpecial_}) {
         v->clear();
         v->shrink_to_fit();
     }

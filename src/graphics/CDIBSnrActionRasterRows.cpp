@@ -10,6 +10,7 @@
 // the first's has alpha 0); the source positions are the masked blend's, stepped the same way.
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 
 #include "graphics/CDIBSnrAction.h"
@@ -22,6 +23,58 @@ namespace qw {
 namespace {
 
 constexpr int kCells = CDIBSnrAction::kGrid - 1; // quads per grid row and column
+
+// The last row of a grid row's quads, each span as the edge scan leaves it there: the walks
+// down the right and the left edge end on it (a pixel short of the corner when their step was
+// truncated), and between them the bottom edge offers its two corners; the leftmost and the
+// rightmost offer make the span's ends, the first of equal ones. Each pixel of a span, stepped
+// as the masked blend steps it, goes where `samples` holds nothing visible yet; `take` is told
+// the columns first.
+template <class Take>
+void LastRasterRow(const VertexQuad* quads, const CDIBImage& pic, int left, int right,
+                   uint32_t* samples, Take&& take) {
+    const int pw = pic.GetWidth(), ph = pic.GetHeight();
+    const auto cs = [pw](int s) { return std::clamp(s, 0, pw - 1); };
+    const auto ct = [ph](int t) { return std::clamp(t, 0, ph - 1); };
+    const VertexQuad& first = quads[0];
+    const int span = first.corner[3].y - first.corner[0].y;
+    const int64_t dx = StepDivide(int64_t{first.corner[3].x - first.corner[0].x} << 16, span);
+    const int v0 = ct(first.source[0].t), v1 = ct(first.source[3].t);
+    const int64_t dv = StepDivide(int64_t{v1 - v0} << 16, span);
+    const auto e = static_cast<int>((dx * span) >> 16);
+    const auto ve = static_cast<int>(((int64_t{v0} << 16) + dv * span) >> 16);
+    struct Offer {
+        int x, u, v;
+    };
+    for (int k = 0; k < kCells; ++k) {
+        const VertexQuad& q = quads[k];
+        const int u0 = cs(q.source[0].s), u1 = cs(q.source[1].s);
+        const Offer offers[4] = {{q.corner[1].x + e, u1, ve},
+                                 {q.corner[2].x, u1, v1},
+                                 {q.corner[3].x, u0, v1},
+                                 {q.corner[0].x + e, u0, ve}};
+        Offer lo = offers[0], hi = offers[0];
+        for (int i = 1; i < 4; ++i) {
+            if (offers[i].x < lo.x) lo = offers[i];
+            if (offers[i].x > hi.x) hi = offers[i];
+        }
+        // The masked blend's span: steps (extent + 1) / length in 16.16, cut at the clip.
+        const int64_t len = int64_t{hi.x} - lo.x + 1;
+        const int64_t du = StepDivide(int64_t{hi.u - lo.u + 1} << 16, len);
+        const int64_t dvs = StepDivide(int64_t{hi.v - lo.v + 1} << 16, len);
+        const int start = std::max(lo.x, left), end = std::min(hi.x, right);
+        if (start > end) continue;
+        take(start, end);
+        int64_t u = (int64_t{lo.u} << 16) + du * (start - lo.x);
+        int64_t v = (int64_t{lo.v} << 16) + dvs * (start - lo.x);
+        for (int x = start; x <= end; ++x, u += du, v += dvs) {
+            if ((samples[x] >> 24) != 0) continue;
+            const auto col = static_cast<size_t>(std::clamp<int64_t>(u >> 16, 0, pw - 1));
+            const auto row = static_cast<size_t>(std::clamp<int64_t>(v >> 16, 0, ph - 1));
+            samples[x] = pic.GetPixels()[row * static_cast<size_t>(pw) + col];
+        }
+    }
+}
 
 } // namespace
 
@@ -55,6 +108,9 @@ bool CDIBSnrAction::BlendRasterRows(const ActionDrawParam& param, const VertexQu
             const QuadCorner* c = q.corner;
             const QuadSource* s = q.source;
             const VertexQuad& column = at(0, k);
+            // (Far from the edge table's 16-bit bounds, which its empty rows are marked with.)
+            for (int i = 0; i < 4; ++i)
+                if (c[i].x < -30000 || c[i].x > 30000) return false;
             if (c[0].y != top || c[1].y != top || c[2].y != bottom || c[3].y != bottom ||
                 c[3].x - c[0].x != slant || c[2].x - c[1].x != slant || c[1].x <= c[0].x ||
                 c[0].x - first.corner[0].x != column.corner[0].x - origin.corner[0].x ||
@@ -99,46 +155,89 @@ bool CDIBSnrAction::BlendRasterRows(const ActionDrawParam& param, const VertexQu
         }
     }
 
+    // Columns the map alone cannot give in one load: no quad there, or a second quad under the
+    // first.
+    rowSpecial_.clear();
+    for (int t = 0; t < length; ++t)
+        if (rowFirst_[static_cast<size_t>(t)] < 0 || rowNext_[static_cast<size_t>(t)] >= 0)
+            rowSpecial_.push_back(t);
+
     const RegionRect clip = dst.GetClipRect();
     const int left = std::max(clip.left, 0), right = std::min(clip.right, dst.GetWidth() - 1);
     const int top = std::max(clip.top, 0), bottom = std::min(clip.bottom, dst.GetHeight() - 1);
+    if (left > right || top > bottom) return true;
     if (rowSamples_.size() < static_cast<size_t>(dst.GetWidth()))
         rowSamples_.resize(static_cast<size_t>(dst.GetWidth()));
+    uint32_t* samples = rowSamples_.data(); // indexed by destination column
     const PixelKernels& kernels = ActivePixelKernels();
     const uint32_t colour = param.colour;
-    for (int r = 0; r < kCells; ++r) {
-        const VertexQuad& first = at(r, 0);
-        const int y0 = first.corner[0].y, y1 = first.corner[3].y;
-        // The row where this grid row meets the one above (or the top), and the last row.
-        const size_t from = static_cast<size_t>(std::max(r - 1, 0) * kCells);
-        const size_t quadsThere = static_cast<size_t>((r > 0 ? 2 : 1) * kCells);
-        BltMaskedQuads(pic, dst, quads + from, quadsThere, colour, MaskedSpanEnd::AtMaxX, y0, y0);
-        if (r == kCells - 1)
-            BltMaskedQuads(pic, dst, &at(r, 0), kCells, colour, MaskedSpanEnd::AtMaxX, y1, y1);
-        if (left > right) continue;
+    const auto sourceRow = [&](int t) { return pic.GetPixels() + static_cast<size_t>(t) * pw; };
+    // The map's sample at column t (from the row's first column).
+    const auto mapped = [&](const uint32_t* row, int t) -> uint32_t {
+        const int32_t first = rowFirst_[static_cast<size_t>(t)];
+        const int32_t next = rowNext_[static_cast<size_t>(t)];
+        const uint32_t s = first >= 0 ? row[first] : 0;
+        return (s >> 24) == 0 && next >= 0 ? row[next] : s;
+    };
+
+    for (int r = 0; r <= kCells; ++r) {
+        // Row y0 of grid row r, where grid row r − 1 ends: first the last row of the quads above
+        // (their spans as the edge scan makes them there), then the first row of this grid row
+        // (the map, unshifted) where nothing visible is yet.
+        const VertexQuad& here = at(std::min(r, kCells - 1), 0);
+        const int y = r < kCells ? here.corner[0].y : here.corner[3].y;
+        if (y >= top && y <= bottom) {
+            int lo = INT32_MAX, hi = INT32_MIN;
+            const auto take = [&](int a, int b) { // columns a … b come into use
+                if (lo > hi) {
+                    std::fill(samples + a, samples + b + 1, 0u);
+                    lo = a, hi = b;
+                    return;
+                }
+                if (a < lo) std::fill(samples + a, samples + lo, 0u), lo = a;
+                if (b > hi) std::fill(samples + hi + 1, samples + b + 1, 0u), hi = b;
+            };
+            if (r > 0) LastRasterRow(&at(r - 1, 0), pic, left, right, samples, take);
+            if (r < kCells) {
+                const int base = here.corner[0].x;
+                const int x0 = std::max(left, base), x1 = std::min(right, base + length - 1);
+                if (x0 <= x1) {
+                    take(x0, x1);
+                    const uint32_t* row = sourceRow(ct(here.source[0].t));
+                    for (int x = x0; x <= x1; ++x)
+                        if ((samples[x] >> 24) == 0) samples[x] = mapped(row, x - base);
+                }
+            }
+            if (lo <= hi)
+                kernels.blend(dst.Row(y) + lo, samples + lo, static_cast<size_t>(hi - lo + 1),
+                              colour);
+        }
+        if (r == kCells) break;
 
         // The rows inside: the edge scan's steps down the left and right edges, alike.
+        const VertexQuad& first = at(r, 0);
+        const int y0 = first.corner[0].y, y1 = first.corner[3].y;
         const int span = y1 - y0;
         const int64_t dx = StepDivide(int64_t{first.corner[3].x - first.corner[0].x} << 16, span);
         const int v0 = ct(first.source[0].t), v1 = ct(first.source[3].t);
         const int64_t dv = StepDivide(int64_t{v1 - v0} << 16, span);
-        for (int y = std::max(y0 + 1, top), last = std::min(y1 - 1, bottom); y <= last; ++y) {
-            const int64_t j = y - y0;
+        for (int yi = std::max(y0 + 1, top), last = std::min(y1 - 1, bottom); yi <= last; ++yi) {
+            const int64_t j = yi - y0;
             const int base = first.corner[0].x + static_cast<int>((dx * j) >> 16);
             const int x0 = std::max(left, base), x1 = std::min(right, base + length - 1);
             if (x0 > x1) continue;
-            const uint32_t* row =
-                pic.GetPixels() + static_cast<size_t>(((int64_t{v0} << 16) + dv * j) >> 16) * pw;
-            const int32_t* firstCol = rowFirst_.data() + (x0 - base);
-            const int32_t* nextCol = rowNext_.data() + (x0 - base);
-            uint32_t* out = rowSamples_.data();
+            const uint32_t* row = sourceRow(static_cast<int>(((int64_t{v0} << 16) + dv * j) >> 16));
+            const int32_t* cols = rowFirst_.data() + (x0 - base);
+            uint32_t* out = samples + x0;
             const int n = x1 - x0 + 1;
-            for (int i = 0; i < n; ++i) {
-                uint32_t s = firstCol[i] >= 0 ? row[firstCol[i]] : 0;
-                if ((s >> 24) == 0 && nextCol[i] >= 0) s = row[nextCol[i]];
-                out[i] = s;
+            // One load per column (a column without quad reads column 0, put right below).
+            for (int i = 0; i < n; ++i)
+                out[i] = row[std::max(cols[i], 0)];
+            for (const int32_t t : rowSpecial_) {
+                const int x = base + t;
+                if (x >= x0 && x <= x1) out[x - x0] = mapped(row, t);
             }
-            kernels.blend(dst.Row(y) + x0, out, static_cast<size_t>(n), colour);
+            kernels.blend(dst.Row(yi) + x0, out, static_cast<size_t>(n), colour);
         }
     }
     return true;

@@ -191,16 +191,10 @@ void ReserveMaskedQuads(int width, int height, size_t count) {
 
 void BltMaskedQuads(const CDIBImage& src, CDIBImage& dst, const VertexQuad* quads, size_t count,
                     uint32_t colour, MaskedSpanEnd spanEnd) {
-    BltMaskedQuads(src, dst, quads, count, colour, spanEnd, INT_MIN, INT_MAX);
-}
-
-void BltMaskedQuads(const CDIBImage& src, CDIBImage& dst, const VertexQuad* quads, size_t count,
-                    uint32_t colour, MaskedSpanEnd spanEnd, int firstRow, int lastRow) {
     if (!src.IsCreated() || !dst.IsCreated() || count == 0) return;
     const RegionRect clip = dst.GetClipRect();
     const int left = std::max(clip.left, 0), right = std::min(clip.right, dst.GetWidth() - 1);
-    const int top = std::max({clip.top, 0, firstRow});
-    const int bottom = std::min({clip.bottom, dst.GetHeight() - 1, lastRow});
+    const int top = std::max(clip.top, 0), bottom = std::min(clip.bottom, dst.GetHeight() - 1);
     if (left > right || top > bottom) return;
     MeshRows& m = Mesh();
     m.Reserve(dst.GetWidth(), dst.GetHeight(), count);

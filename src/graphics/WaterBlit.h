@@ -46,9 +46,6 @@ void BltMaskedQuad(const CDIBImage& src, CDIBImage& dst, const VertexQuad& quad,
 // the quad count; ReserveMaskedQuads sizes it up front, so that drawing need not allocate.
 void BltMaskedQuads(const CDIBImage& src, CDIBImage& dst, const VertexQuad* quads, size_t count,
                     uint32_t colour, MaskedSpanEnd end);
-// The same on destination rows firstRow … lastRow alone (the others are left as they are).
-void BltMaskedQuads(const CDIBImage& src, CDIBImage& dst, const VertexQuad* quads, size_t count,
-                    uint32_t colour, MaskedSpanEnd end, int firstRow, int lastRow);
 void ReserveMaskedQuads(int width, int height, size_t count);
 
 // The water's quad: `quad` of `src` into `dst` through `mask` (cleared for `dst`), spans ending

@@ -276,6 +276,8 @@ TEST(ActionFrame, RasterFrameIsItsQuadsThroughBltRaster) {
          0xFFFFFFFFu, false, false},
         {"horizontal, translucent, drawn larger than the picture", 120, 90, 10, 20, 290, 200, 7, 0,
          true, 0xFFFFFFFFu, false, false},
+        {"horizontal, translucent, drawn taller, steep slants", 200, 100, 40, 30, 200, 151, 20, 0,
+         true, 0xFFFFFFFFu, false, false},
         {"horizontal, drawn smaller than the picture", 300, 200, 30, 20, 150, 100, 7, 0, true,
          0xFFFFFFFFu, false, false},
         {"horizontal, narrower than the grid", 30, 20, 50, 50, 30, 20, 5, 0, false, 0xFFFFFFFFu,
