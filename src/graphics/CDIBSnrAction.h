@@ -221,6 +221,9 @@ private:
         float g;
         int index;
     };
+    struct ColumnRun { // map columns t … t + length − 1 take source columns from `column` on
+        int32_t t, column, length;
+    };
     struct GridPoint {
         QuadCorner corner;
         QuadSource source;
@@ -255,6 +258,7 @@ private:
     size_t rasterQuadCount_ = 0;
     std::vector<int32_t> rowFirst_, rowNext_; // the raster's column map (source columns, or −1)
     std::vector<int32_t> rowSpecial_;         // its columns with no quad or a second one
+    std::vector<ColumnRun> rowRuns_;          // its other columns, in runs of consecutive ones
     std::vector<uint32_t> rowSamples_;        // one row of the raster's samples
     std::vector<VertexQuad> quads_;           // rain drop quads
 

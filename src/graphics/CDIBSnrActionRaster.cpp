@@ -49,9 +49,11 @@ bool CDIBSnrAction::SetupRaster() {
     ReserveMaskedQuads(kPageWidth, kPageHeight, kRasterQuads);
     rowFirst_.assign(kPageWidth, -1);
     rowNext_.assign(kPageWidth, -1);
-    rowSamples_.assign(kPageWidth, 0);
+    rowSamples_.assign(kPageWidth + 4, 0); // run copies may write three columns past a row
     rowSpecial_.clear();
     rowSpecial_.reserve(kPageWidth);
+    rowRuns_.clear();
+    rowRuns_.reserve(kPageWidth);
     return true;
 }
 
@@ -68,6 +70,8 @@ void CDIBSnrAction::ReleaseRaster() {
     }
     rowSamples_.clear();
     rowSamples_.shrink_to_fit();
+    rowRuns_.clear();
+    rowRuns_.shrink_to_fit();
 }
 
 void CDIBSnrAction::SaveRaster(ByteWriter& out) const {

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 
 #include "graphics/CDIBSnrAction.h"
 #include "graphics/PixelKernels.h"
@@ -158,16 +159,27 @@ bool CDIBSnrAction::BlendRasterRows(const ActionDrawParam& param, const VertexQu
     // Columns the map alone cannot give in one load: no quad there, or a second quad under the
     // first.
     rowSpecial_.clear();
-    for (int t = 0; t < length; ++t)
-        if (rowFirst_[static_cast<size_t>(t)] < 0 || rowNext_[static_cast<size_t>(t)] >= 0)
+    rowRuns_.clear();
+    for (int t = 0; t < length; ++t) {
+        const int32_t col = rowFirst_[static_cast<size_t>(t)];
+        if (col < 0 || rowNext_[static_cast<size_t>(t)] >= 0) {
             rowSpecial_.push_back(t);
+            if (col < 0) continue;
+        }
+        ColumnRun* run = rowRuns_.empty() ? nullptr : &rowRuns_.back();
+        if (run && run->t + run->length == t && run->column + run->length == col)
+            ++run->length;
+        else
+            rowRuns_.push_back({t, col, 1});
+    }
 
     const RegionRect clip = dst.GetClipRect();
     const int left = std::max(clip.left, 0), right = std::min(clip.right, dst.GetWidth() - 1);
     const int top = std::max(clip.top, 0), bottom = std::min(clip.bottom, dst.GetHeight() - 1);
     if (left > right || top > bottom) return true;
-    if (rowSamples_.size() < static_cast<size_t>(dst.GetWidth()))
-        rowSamples_.resize(static_cast<size_t>(dst.GetWidth()));
+    // Run copies go by four columns and may write up to three past a row.
+    if (rowSamples_.size() < static_cast<size_t>(dst.GetWidth()) + 4)
+        rowSamples_.resize(static_cast<size_t>(dst.GetWidth()) + 4);
     uint32_t* samples = rowSamples_.data(); // indexed by destination column
     const PixelKernels& kernels = ActivePixelKernels();
     const uint32_t colour = param.colour;
@@ -227,12 +239,23 @@ bool CDIBSnrAction::BlendRasterRows(const ActionDrawParam& param, const VertexQu
             const int x0 = std::max(left, base), x1 = std::min(right, base + length - 1);
             if (x0 > x1) continue;
             const uint32_t* row = sourceRow(static_cast<int>(((int64_t{v0} << 16) + dv * j) >> 16));
-            const int32_t* cols = rowFirst_.data() + (x0 - base);
             uint32_t* out = samples + x0;
             const int n = x1 - x0 + 1;
-            // One load per column (a column without quad reads column 0, put right below).
-            for (int i = 0; i < n; ++i)
-                out[i] = row[std::max(cols[i], 0)];
+            // The runs of consecutive source columns copied, four at a time while the source
+            // row holds them (what a run writes past its end, the next run writes over).
+            const int ta = x0 - base, tb = x1 - base;
+            for (const ColumnRun& run : rowRuns_) {
+                const int a = std::max(run.t, ta), b = std::min(run.t + run.length - 1, tb);
+                if (a > b) continue;
+                const int col = run.column + (a - run.t), count = b - a + 1;
+                uint32_t* to = out + (a - ta);
+                const uint32_t* from = row + col;
+                if (col + ((count + 3) & ~3) <= pw)
+                    for (int i = 0; i < count; i += 4)
+                        std::memcpy(to + i, from + i, 16);
+                else
+                    std::memcpy(to, from, static_cast<size_t>(count) * 4);
+            }
             for (const int32_t t : rowSpecial_) {
                 const int x = base + t;
                 if (x >= x0 && x <= x1) out[x - x0] = mapped(row, t);
