@@ -4,6 +4,9 @@
 // pixman's affine OVER (nearest and bilinear); 200 rain drops against pixman compositing the same
 // number of scaled sprites; the fire action against the flame's tick plus one blend of its layer.
 //
+// The action benchmarks also count the allocations their moves and draws make (`allocs`, per
+// iteration; 0 expected), through this program's own operator new.
+//
 // Run from a release build: bench_actions --benchmark_repetitions=5
 //   --benchmark_report_aggregates_only=true
 
@@ -11,9 +14,13 @@
 
 #include <pixman.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "common/Random.h"
@@ -25,8 +32,31 @@
 #include "graphics/CSpriteCache.h"
 
 namespace {
+std::atomic<long> g_allocations{0};
+} // namespace
+
+void* operator new(std::size_t size) {
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+namespace {
 
 using namespace qw;
+
+// The allocations since `start`, per iteration of the benchmark's loop.
+void ReportAllocations(benchmark::State& state, long start) {
+    const long made = g_allocations.load() - start;
+    state.counters["allocs"] =
+        static_cast<double>(made) / static_cast<double>(std::max<int64_t>(state.iterations(), 1));
+}
 
 constexpr int kW = 800, kH = 600;
 
@@ -113,11 +143,13 @@ void Raster(benchmark::State& state, int direction) {
     a.Setup(d);
     a.Play();
     const ActionDrawParam p = Param(w.frame, w.layer, 0, 0, false);
+    const long allocations = g_allocations.load();
     for (auto _ : state) {
         a.Move(false, 30, 1);
         a.Draw(p);
         benchmark::ClobberMemory();
     }
+    ReportAllocations(state, allocations);
     SetBytes(state);
 }
 
@@ -132,10 +164,12 @@ void Rotation(benchmark::State& state) {
     a.Play();
     a.Move(false, 370, 1); // a visibly turned picture
     const ActionDrawParam p = Param(w.frame, w.square, 200, 100, true);
+    const long allocations = g_allocations.load();
     for (auto _ : state) {
         a.Draw(p);
         benchmark::ClobberMemory();
     }
+    ReportAllocations(state, allocations);
 }
 
 void Rain(benchmark::State& state) {
@@ -156,11 +190,13 @@ void Rain(benchmark::State& state) {
     CDIBImage tiny;
     tiny.Create(1, 1); // the layer itself is not what is measured
     const ActionDrawParam p = Param(w.frame, tiny, 0, 0, true);
+    const long allocations = g_allocations.load();
     for (auto _ : state) {
         a.Move(false, 30, 1);
         a.Draw(p);
         benchmark::ClobberMemory();
     }
+    ReportAllocations(state, allocations);
 }
 
 // A fire over a 400 × 200 layer at the foot of the page: the action's move and draw, beside what
@@ -191,11 +227,13 @@ void FireAction(benchmark::State& state) {
     a.Setup(d);
     a.Play();
     const ActionDrawParam p = Param(w.frame, FireLayer(), kFireX, kFireY, true);
+    const long allocations = g_allocations.load();
     for (auto _ : state) {
         a.Move(false, 30, 1);
         a.Draw(p);
         benchmark::ClobberMemory();
     }
+    ReportAllocations(state, allocations);
 }
 
 void FireTickAndBlend(benchmark::State& state) {
@@ -209,12 +247,14 @@ void FireTickAndBlend(benchmark::State& state) {
     CDIBImage& layer = FireLayer();
     VertexQuad q;
     layer.SetStretchVertex(q, kFireX, kFireY, kFireW, kFireH, 0xFFFFFFFFu);
+    const long allocations = g_allocations.load();
     for (auto _ : state) {
         fire.Move(30);
         layer.StretchBltBlend(&w.frame, q, false);
         fire.Draw(&w.frame);
         benchmark::ClobberMemory();
     }
+    ReportAllocations(state, allocations);
 }
 
 // ---- pixman ----
