@@ -1,7 +1,9 @@
 // CDIBSnrAction: the raster, a wave through the layer (a = fade-in time, b = fade-out time,
 // c = wave period in ms, doubled at set-up; extra: amplitude and direction, 0 horizontal,
 // 1 vertical, 2 both). The layer is cut into a grid of 50 × 50 quads whose corners sway; the
-// quads are drawn through a mask so that where they overlap each pixel is blended once.
+// quads are drawn through a mask so that where they overlap each pixel is blended once: the whole
+// grid at once (BltMaskedQuads), or row by row when the wave only sways sideways
+// (CDIBSnrActionRasterRows.cpp).
 
 #include <algorithm>
 #include <cmath>
