@@ -120,7 +120,6 @@ namespace {
 // The rows a mesh gathers before they are blended.
 struct MeshRows {
     std::vector<uint32_t> samples; // one row of the destination's width per destination row
-    std::vector<uint32_t> line;    // the samples of a span over columns a row already holds
     std::vector<int32_t> lo, hi;   // per row, the columns gathered (none when lo > hi)
     std::vector<int32_t> reach;    // per quad, the first row it or any later quad can touch
     size_t pitch = 0;
@@ -135,7 +134,6 @@ struct MeshRows {
         const auto w = static_cast<size_t>(std::max(width, 0));
         const auto h = static_cast<size_t>(std::max(height, 0));
         if (samples.size() < w * h) samples.resize(w * h);
-        if (line.size() < w) line.resize(w);
         if (lo.size() < h) lo.resize(h), hi.resize(h);
         if (reach.size() < count) reach.resize(count);
     }
@@ -174,11 +172,17 @@ void Gather(MeshRows& m, int y, const CDIBImage& src, const MaskedSpan& s) {
     }
     const int from = std::max(a, lo), to = std::min(b, hi);
     if (from <= to) {
-        uint32_t* line = m.line.data();
-        take(from, to, line);
-        uint32_t* held = row + from;
-        for (int i = 0, n = to - from + 1; i < n; ++i)
-            if ((held[i] >> 24) == 0) held[i] = line[i];
+        // Sampled only where nothing visible is yet (a position held to the source gives what
+        // Sample gives there).
+        const uint32_t* pixels = src.GetPixels();
+        const int64_t w = src.GetWidth(), h = src.GetHeight();
+        int64_t u = s.u + s.du * (from - a), v = s.v + s.dv * (from - a);
+        for (int x = from; x <= to; ++x, u += s.du, v += s.dv) {
+            if ((row[x] >> 24) != 0) continue;
+            const auto col = static_cast<size_t>(std::clamp<int64_t>(u >> 16, 0, w - 1));
+            const auto sy = static_cast<size_t>(std::clamp<int64_t>(v >> 16, 0, h - 1));
+            row[x] = pixels[sy * static_cast<size_t>(w) + col];
+        }
     }
     lo = std::min(lo, a), hi = std::max(hi, b);
 }
