@@ -40,7 +40,7 @@ void Sample(uint32_t* out, const uint32_t* pixels, int64_t width, int64_t height
     const auto inside = [](int64_t p, int64_t size) { return p >= 0 && (p >> 16) < size; };
     const size_t pitch = static_cast<size_t>(width);
     if (inside(u, width) && inside(uEnd, width) && inside(v, height) && inside(vEnd, height)) {
-        if (dv == 0) { // one source row
+        if ((v >> 16) == (vEnd >> 16)) { // one source row (v moves in a line)
             const uint32_t* row = pixels + static_cast<size_t>(v >> 16) * pitch;
             for (size_t i = 0; i < n; ++i, u += du)
                 out[i] = row[u >> 16];
