@@ -25,6 +25,9 @@ struct TransitionKernels {
     // dst[i] = mask[i] != 0 ? b[i] : a[i].
     void (*maskSelect)(uint32_t* dst, const uint32_t* a, const uint32_t* b, const uint8_t* mask,
                        size_t n);
+    // The flare's flash mixed into dst: with a = (flash[i].A + k) >> 1 (k in 0..255), R, G, B
+    // each (dst × (255 − a) + flash × a) / 255 (rounding down); dst keeps its alpha.
+    void (*flashMix)(uint32_t* dst, const uint32_t* flash, size_t n, uint32_t k);
 };
 
 const TransitionKernels& ScalarTransitionKernels();
@@ -40,6 +43,7 @@ void RuleStep(uint32_t* dst, const uint32_t* from, const uint32_t* to, const uin
 void RuleSoft(uint32_t* dst, const uint32_t* from, const uint32_t* to, const uint8_t* rule,
               size_t n, const uint8_t* level);
 void MaskSelect(uint32_t* dst, const uint32_t* a, const uint32_t* b, const uint8_t* mask, size_t n);
+void FlashMix(uint32_t* dst, const uint32_t* flash, size_t n, uint32_t k);
 } // namespace scalar
 
 namespace sse2 {
@@ -48,6 +52,7 @@ void RuleStep(uint32_t* dst, const uint32_t* from, const uint32_t* to, const uin
 void RuleSoft(uint32_t* dst, const uint32_t* from, const uint32_t* to, const uint8_t* rule,
               size_t n, const uint8_t* level);
 void MaskSelect(uint32_t* dst, const uint32_t* a, const uint32_t* b, const uint8_t* mask, size_t n);
+void FlashMix(uint32_t* dst, const uint32_t* flash, size_t n, uint32_t k);
 } // namespace sse2
 
 namespace avx2 {

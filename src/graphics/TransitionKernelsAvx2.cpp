@@ -75,11 +75,34 @@ void MaskSelect(uint32_t* dst, const uint32_t* a, const uint32_t* b, const uint8
     sse2::MaskSelect(dst + i, a + i, b + i, mask + i, n - i);
 }
 
+void FlashMix(uint32_t* dst, const uint32_t* flash, size_t n, uint32_t k) {
+    const __m256i zero = _mm256_setzero_si256(), w255 = _mm256_set1_epi16(255);
+    const __m256i level = _mm256_set1_epi32(static_cast<int>(k));
+    const __m256i alpha = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i d = Load(dst + i), f = Load(flash + i);
+        const __m256i a = _mm256_srli_epi32(_mm256_add_epi32(_mm256_srli_epi32(f, 24), level), 1);
+        const __m256i pairs = _mm256_or_si256(a, _mm256_slli_epi32(a, 16));
+        const __m256i wlo = _mm256_unpacklo_epi32(pairs, pairs);
+        const __m256i whi = _mm256_unpackhi_epi32(pairs, pairs);
+        const __m256i lo = Div255(_mm256_add_epi16(
+            _mm256_mullo_epi16(_mm256_unpacklo_epi8(f, zero), wlo),
+            _mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero), _mm256_sub_epi16(w255, wlo))));
+        const __m256i hi = Div255(_mm256_add_epi16(
+            _mm256_mullo_epi16(_mm256_unpackhi_epi8(f, zero), whi),
+            _mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero), _mm256_sub_epi16(w255, whi))));
+        Store(dst + i, _mm256_blendv_epi8(_mm256_packus_epi16(lo, hi), d, alpha));
+    }
+    sse2::FlashMix(dst + i, flash + i, n - i, k);
+}
+
 constexpr TransitionKernels kKernels{
     .name = "avx2",
     .ruleStep = RuleStep,
     .ruleSoft = RuleSoft,
     .maskSelect = MaskSelect,
+    .flashMix = FlashMix,
 };
 
 } // namespace

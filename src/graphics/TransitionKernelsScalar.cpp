@@ -32,6 +32,13 @@ void MaskSelect(uint32_t* dst, const uint32_t* a, const uint32_t* b, const uint8
         dst[i] = mask[i] != 0 ? b[i] : a[i];
 }
 
+void FlashMix(uint32_t* dst, const uint32_t* flash, size_t n, uint32_t k) {
+    for (size_t i = 0; i < n; ++i) {
+        const uint32_t a = (pixel::Ch(flash[i], 24) + k) >> 1;
+        dst[i] = (dst[i] & 0xFF000000u) | (pixel::Fade255(dst[i], flash[i], a) & 0x00FFFFFFu);
+    }
+}
+
 } // namespace scalar
 
 const TransitionKernels& ScalarTransitionKernels() {
@@ -40,6 +47,7 @@ const TransitionKernels& ScalarTransitionKernels() {
         .ruleStep = scalar::RuleStep,
         .ruleSoft = scalar::RuleSoft,
         .maskSelect = scalar::MaskSelect,
+        .flashMix = scalar::FlashMix,
     };
     return table;
 }

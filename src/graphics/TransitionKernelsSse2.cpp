@@ -83,6 +83,29 @@ void MaskSelect(uint32_t* dst, const uint32_t* a, const uint32_t* b, const uint8
     scalar::MaskSelect(dst + i, a + i, b + i, mask + i, n - i);
 }
 
+void FlashMix(uint32_t* dst, const uint32_t* flash, size_t n, uint32_t k) {
+    const __m128i zero = _mm_setzero_si128(), w255 = _mm_set1_epi16(255);
+    const __m128i level = _mm_set1_epi32(static_cast<int>(k));
+    const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128i d = Load(dst + i), f = Load(flash + i);
+        // a in both 16-bit halves of each pixel's lane, then spread over its four channels.
+        const __m128i a = _mm_srli_epi32(_mm_add_epi32(_mm_srli_epi32(f, 24), level), 1);
+        const __m128i pairs = _mm_or_si128(a, _mm_slli_epi32(a, 16));
+        const __m128i wlo = _mm_unpacklo_epi32(pairs, pairs),
+                      whi = _mm_unpackhi_epi32(pairs, pairs);
+        const __m128i lo = Div255(
+            _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(f, zero), wlo),
+                          _mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), _mm_sub_epi16(w255, wlo))));
+        const __m128i hi = Div255(
+            _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(f, zero), whi),
+                          _mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), _mm_sub_epi16(w255, whi))));
+        Store(dst + i, Select(alpha, d, _mm_packus_epi16(lo, hi)));
+    }
+    scalar::FlashMix(dst + i, flash + i, n - i, k);
+}
+
 } // namespace sse2
 
 const TransitionKernels* Sse2TransitionKernels() {
@@ -91,6 +114,7 @@ const TransitionKernels* Sse2TransitionKernels() {
         .ruleStep = sse2::RuleStep,
         .ruleSoft = sse2::RuleSoft,
         .maskSelect = sse2::MaskSelect,
+        .flashMix = sse2::FlashMix,
     };
     return Sse2PixelKernels() ? &table : nullptr;
 }

@@ -62,6 +62,14 @@ TEST(TransitionKernelsTest, FastTablesGiveTheReferenceBytes) {
                                   n);
                     ASSERT_TRUE(std::equal(want.begin(), want.begin() + n, got.begin()))
                         << "maskSelect";
+                    // In place over the from pixels, the flash being the to pixels.
+                    const uint32_t level = threshold % 256;
+                    std::copy(from.begin() + off, from.begin() + off + n, want.begin());
+                    std::copy(from.begin() + off, from.begin() + off + n, got.begin());
+                    ref.flashMix(want.data(), to.data() + off, n, level);
+                    k->flashMix(got.data(), to.data() + off, n, level);
+                    ASSERT_TRUE(std::equal(want.begin(), want.begin() + n, got.begin()))
+                        << "flashMix level " << level;
                 }
         }
     }
@@ -87,6 +95,13 @@ TEST(TransitionKernelsTest, ReferenceRules) {
     k.maskSelect(out, from, to, rule, 3);
     EXPECT_EQ(out[0], from[0]);
     EXPECT_EQ(out[1], to[1]);
+    // The flash keeps the frame's alpha; a = (flash alpha + level) >> 1.
+    const uint32_t flash[3] = {0x00FFFFFFu, 0xFFFFFFFFu, 0x66000000u};
+    uint32_t mixed[3] = {0x80102030u, 0x80102030u, 0x80102030u};
+    k.flashMix(mixed, flash, 3, 255);
+    EXPECT_EQ(mixed[0], 0x80878F97u); // a = 127: (0x10 × 128 + 255 × 127) / 255 = 0x87, ...
+    EXPECT_EQ(mixed[1], 0x80FFFFFFu); // a = 255: the flash's colour
+    EXPECT_EQ(mixed[2], 0x8004090Eu); // a = 178: darkened towards black
 }
 
 } // namespace
