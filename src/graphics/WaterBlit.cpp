@@ -31,20 +31,17 @@ bool IsUnscaled(const VertexQuad& q) {
 // inside the source, but the last step of a span may reach one past them: positions are held
 // to the surface, checked once at both ends since they move in a line.
 void Sample(uint32_t* out, const uint32_t* pixels, int64_t width, int64_t height, int64_t u,
-            int64_t du, int64_t v, int64_t dv, size_t n) {
+            int64_t du, int64_t v, int64_t dv, size_t n, const PixelKernels& k) {
     const int64_t steps = static_cast<int64_t>(n) - 1;
     const int64_t uEnd = u + du * steps, vEnd = v + dv * steps;
     const auto inside = [](int64_t p, int64_t size) { return p >= 0 && (p >> 16) < size; };
     const size_t pitch = static_cast<size_t>(width);
-    if (inside(u, width) && inside(uEnd, width) && inside(v, height) && inside(vEnd, height)) {
-        if (dv == 0) { // one source row
-            const uint32_t* row = pixels + static_cast<size_t>(v >> 16) * pitch;
-            for (size_t i = 0; i < n; ++i, u += du)
-                out[i] = row[u >> 16];
-            return;
-        }
-        for (size_t i = 0; i < n; ++i, u += du, v += dv)
-            out[i] = pixels[static_cast<size_t>(v >> 16) * pitch + static_cast<size_t>(u >> 16)];
+    if (inside(u, width) && inside(uEnd, width) && inside(v, height) && inside(vEnd, height) &&
+        width < 32768 && height < 32768) {
+        // Every position (and so every step) fits the kernel's 32-bit 16.16.
+        k.nearestRow(out, pixels, static_cast<int>(width), static_cast<int>(height),
+                     static_cast<int32_t>(u), static_cast<int32_t>(du), static_cast<int32_t>(v),
+                     static_cast<int32_t>(dv), n);
         return;
     }
     for (size_t i = 0; i < n; ++i, u += du, v += dv) {
@@ -86,7 +83,8 @@ void BltMaskedQuad(const CDIBImage& src, CDIBImage& dst, const VertexQuad& q, ui
         if (start > end) continue;
         const size_t n = static_cast<size_t>(end - start + 1);
         if (samples.size() < n) samples.resize(n);
-        Sample(samples.data(), src.GetPixels(), src.GetWidth(), src.GetHeight(), u, du, v, dv, n);
+        Sample(samples.data(), src.GetPixels(), src.GetWidth(), src.GetHeight(), u, du, v, dv, n,
+               k);
         k.maskedBlend(dst.Row(y) + start, mask + static_cast<size_t>(y) * maskPitch + start,
                       samples.data(), n, q.colour);
     }
