@@ -93,7 +93,8 @@ private:
         // and column map.
         std::vector<uint8_t> bytes;
         std::vector<int> columns;
-        std::vector<uint32_t> row; // LensFlare's flash rows stretched to flashWidth
+        std::vector<uint8_t> plane; // Wipe's shape as mask bytes
+        std::vector<uint32_t> row;  // LensFlare's flash rows stretched to flashWidth
         int flashWidth = 0;
         int width = 0, height = 0; // the effect's frame size (the common size of from and to)
         std::array<double, 4> angle{};

@@ -15,6 +15,7 @@
 #include "graphics/PixelKernelsScalar.h"
 #include "graphics/PixelRules.h"
 #include "graphics/QuadEdgeScan.h"
+#include "graphics/StepDivide.h"
 
 namespace qw {
 
@@ -114,9 +115,11 @@ void CDIBImage::QuadBlit(QuadOp op, CDIBImage* dst, const VertexQuad& q, bool sm
         const ScanEdgeRow& r = scan.Row(y);
         if (!(r.minX < dst->width_ || r.maxX >= 0)) continue;
         const int64_t len = int64_t{r.maxX} - r.minX + 1;
-        const int64_t du = (int64_t{r.uMax - r.uMin + plus} << 16) / len;
-        const int64_t dv = (int64_t{r.vMax - r.vMin + plus} << 16) / len;
-        const int64_t dl = (int64_t{r.lightMax - r.lightMin} << 16) / len;
+        const int64_t du = StepDivide(int64_t{r.uMax - r.uMin + plus} << 16, len);
+        const int64_t dv = StepDivide(int64_t{r.vMax - r.vMin + plus} << 16, len);
+        // Only the shaded blend steps the light.
+        const int64_t dl =
+            op == QuadOp::Shadow ? StepDivide(int64_t{r.lightMax - r.lightMin} << 16, len) : 0;
         int64_t u = int64_t{r.uMin} << 16, v = int64_t{r.vMin} << 16;
         int64_t l = int64_t{r.lightMin} << 16;
         int start = r.minX;

@@ -25,6 +25,9 @@ struct TransitionKernels {
     // dst[i] = mask[i] != 0 ? b[i] : a[i].
     void (*maskSelect)(uint32_t* dst, const uint32_t* a, const uint32_t* b, const uint8_t* mask,
                        size_t n);
+    // A wipe's mask row stretched from a row of shape bytes: mask[i] = row[columns[i]], each
+    // column ≥ 0. The row must be readable 15 bytes past every column it is given.
+    void (*maskStretch)(uint8_t* mask, const uint8_t* row, const int* columns, size_t n);
     // The flare's flash mixed into dst: with a = (flash[i].A + k) >> 1 (k in 0..255), R, G, B
     // each (dst × (255 − a) + flash × a) / 255 (rounding down); dst keeps its alpha.
     void (*flashMix)(uint32_t* dst, const uint32_t* flash, size_t n, uint32_t k);
@@ -44,6 +47,7 @@ void RuleSoft(uint32_t* dst, const uint32_t* from, const uint32_t* to, const uin
               size_t n, const uint8_t* level);
 void MaskSelect(uint32_t* dst, const uint32_t* a, const uint32_t* b, const uint8_t* mask, size_t n);
 void FlashMix(uint32_t* dst, const uint32_t* flash, size_t n, uint32_t k);
+void MaskStretch(uint8_t* mask, const uint8_t* row, const int* columns, size_t n);
 } // namespace scalar
 
 namespace sse2 {
@@ -53,6 +57,7 @@ void RuleSoft(uint32_t* dst, const uint32_t* from, const uint32_t* to, const uin
               size_t n, const uint8_t* level);
 void MaskSelect(uint32_t* dst, const uint32_t* a, const uint32_t* b, const uint8_t* mask, size_t n);
 void FlashMix(uint32_t* dst, const uint32_t* flash, size_t n, uint32_t k);
+void MaskStretch(uint8_t* mask, const uint8_t* row, const int* columns, size_t n);
 } // namespace sse2
 
 namespace avx2 {

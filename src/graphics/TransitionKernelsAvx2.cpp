@@ -97,11 +97,40 @@ void FlashMix(uint32_t* dst, const uint32_t* flash, size_t n, uint32_t k) {
     sse2::FlashMix(dst + i, flash + i, n - i, k);
 }
 
+// Sixteen mask bytes at a time when their columns lie within 16 bytes of the first: one
+// shuffle of the 16 row bytes there (a shape stretched wider than it is). Wider steps go byte
+// by byte.
+void MaskStretch(uint8_t* mask, const uint8_t* row, const int* columns, size_t n) {
+    const __m128i fifteen = _mm_set1_epi32(15);
+    size_t i = 0;
+    for (; i + 16 <= n; i += 16) {
+        const int first = columns[i];
+        const __m128i base = _mm_set1_epi32(first);
+        const auto at = [&](size_t j) {
+            return _mm_sub_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(columns + j)),
+                                 base);
+        };
+        const __m128i d0 = at(i), d1 = at(i + 4), d2 = at(i + 8), d3 = at(i + 12);
+        // Offsets 0..15 as unsigned words: a negative one is too large as well.
+        const __m128i top = _mm_max_epu32(_mm_max_epu32(d0, d1), _mm_max_epu32(d2, d3));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_min_epu32(top, fifteen), top)) != 0xFFFF) {
+            for (size_t j = i; j < i + 16; ++j)
+                mask[j] = row[columns[j]];
+            continue;
+        }
+        const __m128i control = _mm_packus_epi16(_mm_packs_epi32(d0, d1), _mm_packs_epi32(d2, d3));
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + first));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(mask + i), _mm_shuffle_epi8(bytes, control));
+    }
+    sse2::MaskStretch(mask + i, row, columns + i, n - i);
+}
+
 constexpr TransitionKernels kKernels{
     .name = "avx2",
     .ruleStep = RuleStep,
     .ruleSoft = RuleSoft,
     .maskSelect = MaskSelect,
+    .maskStretch = MaskStretch,
     .flashMix = FlashMix,
 };
 

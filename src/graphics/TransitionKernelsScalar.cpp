@@ -39,6 +39,11 @@ void FlashMix(uint32_t* dst, const uint32_t* flash, size_t n, uint32_t k) {
     }
 }
 
+void MaskStretch(uint8_t* mask, const uint8_t* row, const int* columns, size_t n) {
+    for (size_t i = 0; i < n; ++i)
+        mask[i] = row[columns[i]];
+}
+
 } // namespace scalar
 
 const TransitionKernels& ScalarTransitionKernels() {
@@ -47,6 +52,7 @@ const TransitionKernels& ScalarTransitionKernels() {
         .ruleStep = scalar::RuleStep,
         .ruleSoft = scalar::RuleSoft,
         .maskSelect = scalar::MaskSelect,
+        .maskStretch = scalar::MaskStretch,
         .flashMix = scalar::FlashMix,
     };
     return table;

@@ -106,6 +106,11 @@ void FlashMix(uint32_t* dst, const uint32_t* flash, size_t n, uint32_t k) {
     scalar::FlashMix(dst + i, flash + i, n - i, k);
 }
 
+// No byte shuffle in SSE2: the scalar loop.
+void MaskStretch(uint8_t* mask, const uint8_t* row, const int* columns, size_t n) {
+    scalar::MaskStretch(mask, row, columns, n);
+}
+
 } // namespace sse2
 
 const TransitionKernels* Sse2TransitionKernels() {
@@ -114,6 +119,7 @@ const TransitionKernels* Sse2TransitionKernels() {
         .ruleStep = sse2::RuleStep,
         .ruleSoft = sse2::RuleSoft,
         .maskSelect = sse2::MaskSelect,
+        .maskStretch = sse2::MaskStretch,
         .flashMix = sse2::FlashMix,
     };
     return Sse2PixelKernels() ? &table : nullptr;

@@ -25,12 +25,16 @@ TEST(TransitionKernelsTest, FastTablesGiveTheReferenceBytes) {
     constexpr size_t kMax = 70;
     std::vector<uint32_t> from(kMax + 3), to(kMax + 3), want(kMax + 3), got(kMax + 3);
     std::vector<uint8_t> rule(kMax + 3), levels(256);
+    // Shape bytes for the mask rows: columns reach 2 × kMax, and 15 bytes more are readable.
+    std::vector<uint8_t> shape(2 * kMax + 3 + 15);
     const TransitionKernels& ref = ScalarTransitionKernels();
     for (int round = 0; round < 40; ++round) {
         for (auto& v : from)
             v = static_cast<uint32_t>(rng());
         for (auto& v : to)
             v = static_cast<uint32_t>(rng());
+        for (auto& v : shape)
+            v = static_cast<uint8_t>(rng());
         for (auto& v : rule) {
             const uint32_t r = rng() % 8;
             v = static_cast<uint8_t>(r == 0 ? 0 : r == 1 ? 255 : rng());
@@ -70,6 +74,18 @@ TEST(TransitionKernelsTest, FastTablesGiveTheReferenceBytes) {
                     k->flashMix(got.data(), to.data() + off, n, level);
                     ASSERT_TRUE(std::equal(want.begin(), want.begin() + n, got.begin()))
                         << "flashMix level " << level;
+                    // Columns into the rule bytes: stretched (repeating, steps of 0 and 1),
+                    // squeezed (jumps) or out of order, as wide and narrow boxes give them.
+                    std::vector<int> columns(n);
+                    for (size_t i = 0; i < n; ++i)
+                        columns[i] =
+                            static_cast<int>(round % 3 == 0   ? i * 3 / 7
+                                             : round % 3 == 1 ? (i * 7 + threshold) % 23
+                                                              : i * (threshold % 4 + 1) / 2);
+                    std::vector<uint8_t> bytesWant(n + 1, 0xAA), bytesGot(n + 1, 0xAA);
+                    ref.maskStretch(bytesWant.data(), shape.data() + off, columns.data(), n);
+                    k->maskStretch(bytesGot.data(), shape.data() + off, columns.data(), n);
+                    ASSERT_EQ(bytesWant, bytesGot) << "maskStretch";
                 }
         }
     }
