@@ -90,9 +90,13 @@ void BltBlend(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
         _mm256_setr_epi8(11, -1, 11, -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1, 11, -1, 11,
                          -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1);
     const __m256i w255 = _mm256_set1_epi16(255);
+    // A tint of alpha alone (R, G, B 255, the transitions' "alpha A") leaves the colour bytes
+    // as they are (s × 255 / 255) and scales only the alpha: that done, it blends as untinted.
+    const bool alphaOnly = !white && (colour & 0x00FFFFFFu) == 0x00FFFFFFu;
+    const __m256i tintAlpha = _mm256_set1_epi32(static_cast<int>(colour >> 24));
     size_t i = 0;
     for (; i + 8 <= n; i += 8) {
-        const __m256i s = Load(src + i);
+        __m256i s = Load(src + i);
         if (_mm256_testz_si256(s, alpha)) continue;  // all transparent
         if (white && _mm256_testc_si256(s, alpha)) { // all opaque
             Store(dst + i, s);
@@ -100,7 +104,12 @@ void BltBlend(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
         }
         const __m256i d = Load(dst + i);
         __m256i lo, hi;
-        if (white) {
+        if (alphaOnly) {
+            // s.A × A in the low half of each pixel's lane (the high half stays 0), / 255.
+            const __m256i a = Div255(_mm256_mullo_epi16(_mm256_srli_epi32(s, 24), tintAlpha));
+            s = _mm256_or_si256(_mm256_andnot_si256(alpha, s), _mm256_slli_epi32(a, 24));
+        }
+        if (white || alphaOnly) {
             const __m256i al = _mm256_shuffle_epi8(s, alphaLo),
                           ah = _mm256_shuffle_epi8(s, alphaHi);
             const __m256i sl = _mm256_unpacklo_epi8(s, zero), sh = _mm256_unpackhi_epi8(s, zero);

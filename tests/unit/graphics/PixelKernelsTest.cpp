@@ -43,8 +43,8 @@ std::vector<uint32_t> SpritePixels(std::mt19937& rng, size_t n) {
 }
 
 uint32_t RandomColour(std::mt19937& rng) {
-    static const uint32_t special[] = {0x00000000, 0xFFFFFFFF, 0x00FFFFFF, 0xFF000000,
-                                       0x80FFFFFF, 0xFFFF00FF, 0x01010101};
+    static const uint32_t special[] = {0x00000000, 0xFFFFFFFF, 0x00FFFFFF, 0xFF000000, 0x80FFFFFF,
+                                       0xFFFF00FF, 0x01010101, 0xFEFFFFFF, 0x01FFFFFF};
     return rng() % 3 == 0 ? special[rng() % std::size(special)] : static_cast<uint32_t>(rng());
 }
 
