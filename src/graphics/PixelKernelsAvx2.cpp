@@ -94,6 +94,9 @@ void BltBlend(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
     // as they are (s × 255 / 255) and scales only the alpha: that done, it blends as untinted.
     const bool alphaOnly = !white && (colour & 0x00FFFFFFu) == 0x00FFFFFFu;
     const __m256i tintAlpha = _mm256_set1_epi32(static_cast<int>(colour >> 24));
+    const __m256i tintAlpha24 = _mm256_slli_epi32(tintAlpha, 24);
+    const __m256i weight = _mm256_set1_epi16(static_cast<short>(colour >> 24));
+    const __m256i rest = _mm256_set1_epi16(static_cast<short>(255 - (colour >> 24)));
     size_t i = 0;
     for (; i + 8 <= n; i += 8) {
         __m256i s = Load(src + i);
@@ -104,6 +107,17 @@ void BltBlend(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
         }
         const __m256i d = Load(dst + i);
         __m256i lo, hi;
+        if (alphaOnly && _mm256_testc_si256(s, alpha)) {
+            // All opaque: every pixel blends its colour with the tint's alpha A, and its alpha
+            // byte is A (255 × A / 255) blended the same way.
+            const __m256i t = _mm256_or_si256(_mm256_andnot_si256(alpha, s), tintAlpha24);
+            lo = Div255(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(t, zero), weight),
+                                         _mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero), rest)));
+            hi = Div255(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(t, zero), weight),
+                                         _mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero), rest)));
+            Store(dst + i, _mm256_packus_epi16(lo, hi));
+            continue;
+        }
         if (alphaOnly) {
             // s.A × A in the low half of each pixel's lane (the high half stays 0), / 255.
             const __m256i a = Div255(_mm256_mullo_epi16(_mm256_srli_epi32(s, 24), tintAlpha));
