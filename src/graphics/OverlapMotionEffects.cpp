@@ -11,7 +11,6 @@
 #include "graphics/CDIBOverlap.h"
 #include "graphics/CDIBSprite.h"
 #include "graphics/DIBFade.h"
-#include "graphics/PixelKernels.h"
 #include "graphics/PixelRules.h"
 #include "graphics/TransitionKernels.h"
 
@@ -157,16 +156,15 @@ void CDIBOverlap::DrawLensFlare(CDIBImage& frame) {
                            frame.GetHeight() == from_->GetHeight() &&
                            frame.GetHeight() == to_->GetHeight();
         if (!byRow) DrawFade(frame);
-        const PixelKernels& pixels = ActivePixelKernels();
-        const auto fw = static_cast<size_t>(frame.GetWidth());
         for (int y = 0; y < h; ++y) {
             uint32_t* out = frame.Row(y);
+            const uint32_t* flash =
+                state_.row.data() + static_cast<size_t>(int64_t{y} * eh / h) * state_.width;
             if (byRow)
-                pixels.fadeShift8(out, from_->Row(y), to_->Row(y), fw,
-                                  static_cast<uint32_t>(std::max(fade, 0)));
-            const int64_t sy = int64_t{y} * eh / h;
-            kernels.flashMix(out, state_.row.data() + static_cast<size_t>(sy) * state_.width,
-                             static_cast<size_t>(w), level);
+                kernels.fadeFlash(out, from_->Row(y), to_->Row(y), flash, static_cast<size_t>(w),
+                                  static_cast<uint32_t>(std::max(fade, 0)), level);
+            else
+                kernels.flashMix(out, flash, static_cast<size_t>(w), level);
         }
     } else {
         DrawFade(frame);

@@ -31,6 +31,10 @@ struct TransitionKernels {
     // The flare's flash mixed into dst: with a = (flash[i].A + k) >> 1 (k in 0..255), R, G, B
     // each (dst × (255 − a) + flash × a) / 255 (rounding down); dst keeps its alpha.
     void (*flashMix)(uint32_t* dst, const uint32_t* flash, size_t n, uint32_t k);
+    // FadeShift8 of from and to at `fade` (0..255), then the flash mixed in at k: flashMix
+    // over the fade in one pass.
+    void (*fadeFlash)(uint32_t* dst, const uint32_t* from, const uint32_t* to,
+                      const uint32_t* flash, size_t n, uint32_t fade, uint32_t k);
 };
 
 const TransitionKernels& ScalarTransitionKernels();
@@ -48,6 +52,8 @@ void RuleSoft(uint32_t* dst, const uint32_t* from, const uint32_t* to, const uin
 void MaskSelect(uint32_t* dst, const uint32_t* a, const uint32_t* b, const uint8_t* mask, size_t n);
 void FlashMix(uint32_t* dst, const uint32_t* flash, size_t n, uint32_t k);
 void MaskStretch(uint8_t* mask, const uint8_t* row, const int* columns, size_t n);
+void FadeFlash(uint32_t* dst, const uint32_t* from, const uint32_t* to, const uint32_t* flash,
+               size_t n, uint32_t fade, uint32_t k);
 } // namespace scalar
 
 namespace sse2 {
@@ -58,6 +64,8 @@ void RuleSoft(uint32_t* dst, const uint32_t* from, const uint32_t* to, const uin
 void MaskSelect(uint32_t* dst, const uint32_t* a, const uint32_t* b, const uint8_t* mask, size_t n);
 void FlashMix(uint32_t* dst, const uint32_t* flash, size_t n, uint32_t k);
 void MaskStretch(uint8_t* mask, const uint8_t* row, const int* columns, size_t n);
+void FadeFlash(uint32_t* dst, const uint32_t* from, const uint32_t* to, const uint32_t* flash,
+               size_t n, uint32_t fade, uint32_t k);
 } // namespace sse2
 
 namespace avx2 {

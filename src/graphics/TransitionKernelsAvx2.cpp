@@ -125,6 +125,44 @@ void MaskStretch(uint8_t* mask, const uint8_t* row, const int* columns, size_t n
     sse2::MaskStretch(mask + i, row, columns + i, n - i);
 }
 
+void FadeFlash(uint32_t* dst, const uint32_t* from, const uint32_t* to, const uint32_t* flash,
+               size_t n, uint32_t fade, uint32_t k) {
+    const __m256i zero = _mm256_setzero_si256(), w255 = _mm256_set1_epi16(255);
+    const __m256i wTo = _mm256_set1_epi16(static_cast<short>(fade));
+    const __m256i wFrom = _mm256_set1_epi16(static_cast<short>(255 - fade));
+    const __m256i level = _mm256_set1_epi32(static_cast<int>(k));
+    // Each pixel's flash weight a in its four 16-bit lanes, straight from its 32-bit lane.
+    const __m256i spreadLo = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5, 0, 1,
+                                              0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5);
+    const __m256i spreadHi =
+        _mm256_setr_epi8(8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13, 8, 9, 8, 9, 8, 9,
+                         8, 9, 12, 13, 12, 13, 12, 13, 12, 13);
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i a = Load(from + i), b = Load(to + i), f = Load(flash + i);
+        const __m256i dlo = _mm256_srli_epi16(
+            _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(a, zero), wFrom),
+                             _mm256_mullo_epi16(_mm256_unpacklo_epi8(b, zero), wTo)),
+            8);
+        const __m256i dhi = _mm256_srli_epi16(
+            _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(a, zero), wFrom),
+                             _mm256_mullo_epi16(_mm256_unpackhi_epi8(b, zero), wTo)),
+            8);
+        const __m256i w = _mm256_srli_epi32(_mm256_add_epi32(_mm256_srli_epi32(f, 24), level), 1);
+        const __m256i wlo = _mm256_shuffle_epi8(w, spreadLo),
+                      whi = _mm256_shuffle_epi8(w, spreadHi);
+        __m256i lo = Div255(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(f, zero), wlo),
+                                             _mm256_mullo_epi16(dlo, _mm256_sub_epi16(w255, wlo))));
+        __m256i hi = Div255(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(f, zero), whi),
+                                             _mm256_mullo_epi16(dhi, _mm256_sub_epi16(w255, whi))));
+        // The alpha lanes (3 and 7 of each half) keep the fade's.
+        lo = _mm256_blend_epi16(lo, dlo, 0x88);
+        hi = _mm256_blend_epi16(hi, dhi, 0x88);
+        Store(dst + i, _mm256_packus_epi16(lo, hi));
+    }
+    sse2::FadeFlash(dst + i, from + i, to + i, flash + i, n - i, fade, k);
+}
+
 constexpr TransitionKernels kKernels{
     .name = "avx2",
     .ruleStep = RuleStep,
@@ -132,6 +170,7 @@ constexpr TransitionKernels kKernels{
     .maskSelect = MaskSelect,
     .maskStretch = MaskStretch,
     .flashMix = FlashMix,
+    .fadeFlash = FadeFlash,
 };
 
 } // namespace

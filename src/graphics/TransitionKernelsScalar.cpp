@@ -44,6 +44,13 @@ void MaskStretch(uint8_t* mask, const uint8_t* row, const int* columns, size_t n
         mask[i] = row[columns[i]];
 }
 
+void FadeFlash(uint32_t* dst, const uint32_t* from, const uint32_t* to, const uint32_t* flash,
+               size_t n, uint32_t fade, uint32_t k) {
+    for (size_t i = 0; i < n; ++i)
+        dst[i] = pixel::FadeShift8(from[i], to[i], fade);
+    FlashMix(dst, flash, n, k);
+}
+
 } // namespace scalar
 
 const TransitionKernels& ScalarTransitionKernels() {
@@ -54,6 +61,7 @@ const TransitionKernels& ScalarTransitionKernels() {
         .maskSelect = scalar::MaskSelect,
         .maskStretch = scalar::MaskStretch,
         .flashMix = scalar::FlashMix,
+        .fadeFlash = scalar::FadeFlash,
     };
     return table;
 }

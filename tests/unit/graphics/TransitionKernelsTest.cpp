@@ -74,6 +74,15 @@ TEST(TransitionKernelsTest, FastTablesGiveTheReferenceBytes) {
                     k->flashMix(got.data(), to.data() + off, n, level);
                     ASSERT_TRUE(std::equal(want.begin(), want.begin() + n, got.begin()))
                         << "flashMix level " << level;
+                    // The fade of from and to with the flash (the rule bytes' pixels as a
+                    // stand-in picture: from again) over it.
+                    const uint32_t fade = (threshold * 7) % 256;
+                    ref.fadeFlash(want.data(), from.data() + off, to.data() + off,
+                                  from.data() + kMax + 3 - n, n, fade, level);
+                    k->fadeFlash(got.data(), from.data() + off, to.data() + off,
+                                 from.data() + kMax + 3 - n, n, fade, level);
+                    ASSERT_TRUE(std::equal(want.begin(), want.begin() + n, got.begin()))
+                        << "fadeFlash fade " << fade << " level " << level;
                     // Columns into the rule bytes: stretched (repeating, steps of 0 and 1),
                     // squeezed (jumps) or out of order, as wide and narrow boxes give them.
                     std::vector<int> columns(n);
