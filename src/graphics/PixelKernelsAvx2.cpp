@@ -455,6 +455,13 @@ void NearestRow(uint32_t* out, const uint32_t* src, int width, int height, int32
                 int32_t v, int32_t dv, size_t n) {
     if (int64_t{width} * height > INT32_MAX)
         return sse2::NearestRow(out, src, width, height, u, du, v, dv, n);
+    if (n < 8) {
+        // A short span (a small quad's row) in place: the tail call would cost more than it.
+        const auto pitch = static_cast<size_t>(width);
+        for (size_t i = 0; i < n; ++i, u += du, v += dv)
+            out[i] = src[static_cast<size_t>(v >> 16) * pitch + static_cast<size_t>(u >> 16)];
+        return;
+    }
     const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     const auto uu = static_cast<uint32_t>(u), vu = static_cast<uint32_t>(v);
     const auto duu = static_cast<uint32_t>(du), dvu = static_cast<uint32_t>(dv);
