@@ -110,7 +110,8 @@ void CDIBOverlap::SetupLensFlare(const CallEffectParam& param) {
     state_.direction = param.FlareDirection();
     // Without its picture the effect is the plain fade (the read error has been reported).
     state_.picture = ReadPicture(param.FlareImage(), true);
-    if (state_.picture && state_.width > 0) {
+    if (state_.picture && state_.width > 0 && state_.picture->GetWidth() > 0 &&
+        state_.picture->GetHeight() > 0) {
         // The flash's rows stretched to the effect's width once, here: drawing then reads one
         // of them per frame row. Rows are state_.width apart, so a narrower frame's rows fit.
         state_.row.resize(static_cast<size_t>(FlashOf(*state_.picture).h) *
@@ -139,7 +140,8 @@ void CDIBOverlap::DrawLensFlare(CDIBImage& frame) {
         return;
     }
     const double q = static_cast<double>(elapsed_ - state_.start) / (state_.end - state_.start);
-    if (q > 0.3 && q < 0.6) {
+    // The flash needs its stretched rows (none for an empty picture or page).
+    if (q > 0.3 && q < 0.6 && !state_.row.empty()) {
         // The flash: element 0 scaled over the frame, mixed in by its alpha and a level that
         // rises to 255 in the middle of the window and falls again.
         const double qq = (q - 0.3) * 3.3333333;
