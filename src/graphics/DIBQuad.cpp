@@ -52,7 +52,7 @@ uint32_t* Scratch(size_t n) {
 
 // The additive pixel is a virtual operation, so a surface class may give its own; the span
 // kernel stands in for it only where the class keeps the base's (the sprite does).
-bool KeepsOwnAddBlend(const CDIBImage& src) {
+bool UsesBaseAddBlend(const CDIBImage& src) {
     static_assert(
         std::is_same_v<decltype(&CDIBSprite::AddBlendPixel), decltype(&CDIBImage::AddBlendPixel)>,
         "the sprite gives its own additive pixel: drop it from the list below");
@@ -109,7 +109,7 @@ void CDIBImage::QuadBlit(QuadOp op, CDIBImage* dst, const VertexQuad& q, bool sm
     // Copy and the blends step the source by (extent + 1) / length, the others by extent / length.
     const int plus = nearestStep ? 0 : 1;
     const uint32_t c = q.colour;
-    const bool plainAdd = op == QuadOp::Add && KeepsOwnAddBlend(*this);
+    const bool plainAdd = op == QuadOp::Add && UsesBaseAddBlend(*this);
     const uint32_t* src = pixels_.data();
     for (int y = scan.FirstRow(); y <= scan.LastRow(); ++y) {
         const ScanEdgeRow& r = scan.Row(y);
