@@ -21,4 +21,49 @@ void XorTitleKeyStream(std::span<uint8_t> data, std::string_view title) {
     }
 }
 
+void TitleKeyCache::PrepareLocked(std::string_view title, size_t bytes) {
+    if (title != title_) {
+        title_ = std::string(title);
+        keys_.clear();
+    }
+    const size_t blocks = (bytes + 31) / 32;
+    size_t have = keys_.size() / 32;
+    if (have >= blocks) return;
+    keys_.resize(blocks * 32);
+    std::string text = title_;
+    const size_t stem = text.size();
+    for (; have < blocks; ++have) {
+        text.resize(stem);
+        text += std::to_string(have);
+        const std::string key = CMD5::Hex(text);
+        for (size_t j = 0; j < 32; ++j)
+            keys_[have * 32 + j] = static_cast<uint8_t>(key[j]);
+    }
+}
+
+void TitleKeyCache::Prepare(std::string_view title, size_t bytes) {
+    std::lock_guard lock(mutex_);
+    PrepareLocked(title, bytes);
+}
+
+void TitleKeyCache::Xor(std::span<uint8_t> data, std::string_view title) {
+    AddExecLog("TitleKeyCache::Xor");
+    std::lock_guard lock(mutex_);
+    PrepareLocked(title, data.size());
+    uint8_t* out = data.data();
+    const uint8_t* key = keys_.data();
+    for (size_t i = 0, n = data.size(); i < n; ++i)
+        out[i] ^= key[i];
+}
+
+size_t TitleKeyCache::CachedBytes() const {
+    std::lock_guard lock(mutex_);
+    return keys_.size();
+}
+
+TitleKeyCache& SaveKeyCache() {
+    static TitleKeyCache cache;
+    return cache;
+}
+
 } // namespace qw
