@@ -105,8 +105,14 @@ CSaveData::~CSaveData() {
     CSaveData::Release();
 }
 
+// The save directory keeps the spelling it has on disk ("save", "Save" …); a new one is
+// created as "SAVE".
 std::string CSaveData::SaveDirectory() const {
-    return installDir_ + kSaveDirName;
+    std::string parent = installDir_;
+    while (parent.size() > 1 && parent.back() == kPathSeparator)
+        parent.pop_back();
+    auto found = platform::FindEntryNoCase(parent, kSaveDirName);
+    return installDir_ + (found ? *found : std::string(kSaveDirName));
 }
 
 bool CSaveData::Initialize() {
@@ -213,12 +219,16 @@ bool CSaveData::SaveConfig() {
     out.PutBytes(cgFlags);
     out.PutBytes(sceneFlags);
     settings.Write(out);
-    return platform::WriteFileAtomic(dir + kPathSeparator + kConfigFileName, out.Data());
+    auto name = platform::FindEntryNoCase(dir, kConfigFileName);
+    return platform::WriteFileAtomic(dir + kPathSeparator + name.value_or(kConfigFileName),
+                                     out.Data());
 }
 
 bool CSaveData::LoadConfig() {
     AddExecLog("CSaveData::LoadConfig");
-    auto file = platform::ReadWholeFile(SaveDirectory() + kPathSeparator + kConfigFileName);
+    const std::string dir = SaveDirectory();
+    auto name = platform::FindEntryNoCase(dir, kConfigFileName);
+    auto file = platform::ReadWholeFile(dir + kPathSeparator + name.value_or(kConfigFileName));
     return file && ParseConfig(*file);
 }
 

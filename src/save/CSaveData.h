@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -12,10 +13,21 @@
 
 #include "common/Bytes.h"
 #include "save/ImageSlots.h"
+#include "save/SaveFile.h"
 
 namespace qw {
 
+class CBGMBuffer;
 class CDIBImage;
+class CSEBuffer;
+class CVoiceBuffer;
+
+// The sound buffers whose state a saved game keeps (each may be null).
+struct SaveSound {
+    CBGMBuffer* music = nullptr;
+    CSEBuffer* effects = nullptr;
+    CVoiceBuffer* voice = nullptr;
+};
 
 // The 32-byte settings block, stored whole in the configuration file.
 struct GameSettings {
@@ -92,6 +104,44 @@ public:
     const std::string& GetCGName(int group, int entry, int index) const;
     const std::string& GetSceneName(int group, int scene) const;
 
+    // Saved games (CSaveDataGame.cpp). Slots are 0-999, stored as "GAME%02d.SAV" in the save
+    // directory (found without regard to case, like the directory itself).
+    static constexpr int kMaxSlot = 999;
+    void SetSound(const SaveSound& sound) { sound_ = sound; }
+    // Writes the last load point's snapshot with the current subtitle and thumbnail. False, with
+    // the old file kept, for a slot outside 0-999, before any load point, or when the directory
+    // or the file cannot be written.
+    bool SaveGame(int slot);
+    // Checks the component state's records (the scenario screen's checking load): false with the
+    // reason refuses the saved game.
+    using StateCheck = std::function<bool(ByteSpan state, std::string& why)>;
+    // Reads a saved game, all or nothing: the file and, through `check`, the component state are
+    // checked before anything changes; a refusal goes to stderr with its reason and leaves every
+    // field, picture and sound as it was. Then the fields, the image slots (new pictures read
+    // before the old ones are given back), the music, the effects and the voice are restored,
+    // the component buffer filled and the snapshot set to what was loaded.
+    bool LoadGame(int slot, const StateCheck& check = {});
+    // The subtitle (terminated), optionally the thumbnail (a new surface; null for a save
+    // without picture) and the file's last-write time (seconds since the epoch) of a slot. Reads
+    // only the header, the subtitle and the thumbnail.
+    bool GetSubTitle(int slot, std::array<char, 64>& subtitle,
+                     std::unique_ptr<CDIBImage>* thumbnail = nullptr, int64_t* time = nullptr);
+    // Makes the thumbnail of the next save from `source` by the thumbnail mode (SAVESAM).
+    bool CreateSaveSum(CDIBImage& source);
+    // Whether `path` exists as a directory; creating it with its parents.
+    static bool IsExistFile(const std::string& path);
+    static bool CreateDirectoryA(const std::string& path);
+    // The path of a slot's file ("" outside 0-999), spelled as on disk when it exists.
+    std::string SaveFilePath(int slot) const;
+    static std::string SaveFileName(int slot);
+
+    // The snapshot a load point takes: the main block's scenario state (variables, scenario
+    // name, lists, image names, music, effects, voices) and the component state. SaveGame
+    // writes it; a new scenario screen clears it.
+    void TakeSnapshot();
+    void ClearSnapshot() { snapshot_.reset(); }
+    const savefile::Contents* GetSnapshot() const { return snapshot_.get(); }
+
     void SetSnrFileName(std::string_view name);
     const std::string& GetSnrFileName() const { return snrFileName_; }
 
@@ -134,6 +184,11 @@ private:
     KidokuRecord* SearchKidokuBuff(std::string_view scenarioName);
     static void SetupKidoku(KidokuRecord& record, int message);
 
+    // The file's contents applied to the fields (LoadGame after its checks).
+    void ApplySaveContents(const savefile::Contents& contents);
+
+    SaveSound sound_;
+    std::unique_ptr<savefile::Contents> snapshot_;
     std::string installDir_;
     std::string iniPath_;
     std::string snrFileName_;
