@@ -67,6 +67,12 @@ public:
     static constexpr int kCGGroups = 20, kCGEntries = 100, kCGNames = 20;
     static constexpr int kSceneGroups = 20, kScenes = 20;
     static constexpr int kKidokuRecords = 1000;
+    // Read flags are kept for message numbers below 2^24 (2 MiB of flags per file at most); a
+    // higher number reads as unread and is not recorded, so a stray message number cannot take
+    // hundreds of megabytes. A configuration file with a larger record is refused.
+    static constexpr int kMaxKidokuMessage = 1 << 24;
+    static constexpr size_t kMaxKidokuBytes =
+        (size_t(kMaxKidokuMessage) / 8 + 1023) / 1024 * 1024 + 1024;
     static constexpr size_t kComponentBufferSize = 1048576;
 
     // `installDir` ends with a separator; the save directory and ini path derive from it.
