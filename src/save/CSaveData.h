@@ -148,6 +148,13 @@ public:
     void ClearSnapshot() { snapshot_.reset(); }
     const savefile::Contents* GetSnapshot() const { return snapshot_.get(); }
 
+    // The read-flag records in use, in table order: name and flag bytes.
+    template <typename Visit>
+    void ForEachReadFlagRecord(Visit visit) const {
+        for (const KidokuRecord& r : kidoku_)
+            if (!r.flags.empty()) visit(r.name, r.flags);
+    }
+
     void SetSnrFileName(std::string_view name);
     const std::string& GetSnrFileName() const { return snrFileName_; }
 
