@@ -42,9 +42,10 @@ struct World {
         screen = std::make_unique<qw::CDIBSnrScreen>();
         screen->Initialize(qw::SnrStartRecord::ForFile("START"));
         screen->Save(); // the state a load point leaves here
-        const qw::savefile::Contents* snap = services.GetSaveData()->GetSnapshot();
-        if (!snap) std::abort();
-        state = snap->state;
+        const qw::CSaveData& save = *services.GetSaveData();
+        if (!save.GetSnapshot()) std::abort();
+        state.assign(save.componentBuffer.begin(),
+                     save.componentBuffer.begin() + save.componentLength);
     }
 };
 

@@ -72,10 +72,11 @@ std::string SnapshotJson(const CSaveData& save) {
     const savefile::Contents* snap = save.GetSnapshot();
     if (!snap) return "null";
     // The screen's record closes the state; its first field is the load point.
-    const int64_t position = snap->state.size() >= 56
-                                 ? int64_t(*LoadLE<uint32_t>(snap->state, snap->state.size() - 56))
-                                 : -1;
-    return "{\"bytes\": " + std::to_string(snap->state.size()) +
+    const size_t used = std::min<size_t>(static_cast<size_t>(std::max(save.componentLength, 0)),
+                                         save.componentBuffer.size());
+    const int64_t position =
+        used >= 56 ? int64_t(*LoadLE<uint32_t>(save.componentBuffer, used - 56)) : -1;
+    return "{\"bytes\": " + std::to_string(used) +
            ", \"scenario\": " + GameTextField(std::string_view(snap->scenario.data(), 256)) +
            ", \"position\": " + std::to_string(position) + "}";
 }

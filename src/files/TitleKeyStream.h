@@ -25,6 +25,9 @@ class TitleKeyCache {
 public:
     // XORs `data` in place, as XorTitleKeyStream does.
     void Xor(std::span<uint8_t> data, std::string_view title);
+    // out = in scrambled, for the shorter of the two lengths (one pass instead of a copy and an
+    // XOR).
+    void XorInto(std::span<uint8_t> out, std::span<const uint8_t> in, std::string_view title);
     // Makes sure the keys for `bytes` bytes of `title` are digested.
     void Prepare(std::string_view title, size_t bytes);
     size_t CachedBytes() const;

@@ -142,8 +142,9 @@ public:
     static std::string SaveFileName(int slot);
 
     // The snapshot a load point takes: the main block's scenario state (variables, scenario
-    // name, lists, image names, music, effects, voices) and the component state. SaveGame
-    // writes it; a new scenario screen clears it.
+    // name, lists, image names, music, effects, voices); the component state beside it stays in
+    // the component buffer (only load points and loads write it). SaveGame writes both; a new
+    // scenario screen clears the snapshot.
     void TakeSnapshot();
     void ClearSnapshot() { snapshot_.reset(); }
     const savefile::Contents* GetSnapshot() const { return snapshot_.get(); }
@@ -198,7 +199,7 @@ private:
     static void SetupKidoku(KidokuRecord& record, int message);
 
     // The file's contents applied to the fields (LoadGame after its checks).
-    void ApplySaveContents(const savefile::Contents& contents);
+    void ApplySaveContents(savefile::Contents&& contents);
 
     SaveSound sound_;
     std::unique_ptr<savefile::Contents> snapshot_;

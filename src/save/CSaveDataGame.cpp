@@ -68,6 +68,8 @@ bool CSaveData::CreateDirectoryA(const std::string& path) {
     return platform::CreateDirectories(path);
 }
 
+// The component state stays in the component buffer, which only load points and loads write: a
+// save takes it from there.
 void CSaveData::TakeSnapshot() {
     AddExecLog("CSaveData::TakeSnapshot");
     auto c = std::make_unique<savefile::Contents>();
@@ -96,9 +98,6 @@ void CSaveData::TakeSnapshot() {
     }
     for (size_t i = 0; i < c->voices.size(); ++i)
         c->voices[i] = voiceList[i];
-    const size_t used =
-        std::min<size_t>(static_cast<size_t>(std::max(componentLength, 0)), componentBuffer.size());
-    c->state.assign(componentBuffer.begin(), componentBuffer.begin() + static_cast<long>(used));
     snapshot_ = std::move(c);
 }
 
@@ -117,18 +116,21 @@ bool CSaveData::SaveGame(int slot) {
     const std::string dir = SaveDirectory();
     if (!IsExistFile(dir) && !CreateDirectoryA(dir)) return false;
 
-    savefile::Contents c = *snapshot_;
-    c.summary.header = savefile::Header(ProductTitle());
-    c.summary.subtitle = Terminated(subtitle);
-    c.pixels.clear();
-    c.summary.thumbWidth = c.summary.thumbHeight = 0;
+    savefile::Summary head;
+    head.header = savefile::Header(ProductTitle());
+    head.subtitle = Terminated(subtitle);
+    ByteSpan pixels;
     if (thumbnail && thumbnail->IsCreated()) {
-        c.summary.thumbWidth = thumbnail->GetWidth();
-        c.summary.thumbHeight = thumbnail->GetHeight();
-        c.pixels.resize(size_t(c.summary.thumbWidth) * size_t(c.summary.thumbHeight) * 4);
-        std::memcpy(c.pixels.data(), thumbnail->GetPixels(), c.pixels.size());
+        head.thumbWidth = thumbnail->GetWidth();
+        head.thumbHeight = thumbnail->GetHeight();
+        pixels = ByteSpan(reinterpret_cast<const uint8_t*>(thumbnail->GetPixels()),
+                          size_t(head.thumbWidth) * size_t(head.thumbHeight) * 4);
     }
-    const Bytes file = savefile::Write(c, ProductTitle(), SaveKeyCache());
+    const size_t used =
+        std::min<size_t>(static_cast<size_t>(std::max(componentLength, 0)), componentBuffer.size());
+    const Bytes file =
+        savefile::Write(head, pixels, *snapshot_, ByteSpan(componentBuffer).first(used),
+                        ProductTitle(), SaveKeyCache());
     const std::string path = SaveFilePath(slot);
     if (!platform::WriteFileAtomic(path, file)) {
         NoteRefusal(name, "could not be written; the previous file is kept");
@@ -179,13 +181,13 @@ bool CSaveData::LoadGame(int slot, const StateCheck& check) {
             return false;
         }
     }
-    ApplySaveContents(*contents);
+    ApplySaveContents(std::move(*contents));
     return true;
 }
 
-void CSaveData::ApplySaveContents(const savefile::Contents& in) {
+void CSaveData::ApplySaveContents(savefile::Contents&& in) {
     AddExecLog("CSaveData::ApplySaveContents");
-    auto c = std::make_unique<savefile::Contents>(in);
+    auto c = std::make_unique<savefile::Contents>(std::move(in));
     // Strings and names end at their last byte at the latest.
     c->summary.subtitle = Terminated(c->summary.subtitle);
     c->scenario = Terminated(c->scenario);
@@ -248,6 +250,8 @@ void CSaveData::ApplySaveContents(const savefile::Contents& in) {
         componentBuffer.assign(kComponentBufferSize, 0);
     std::copy(c->state.begin(), c->state.end(), componentBuffer.begin());
     componentLength = static_cast<int32_t>(c->state.size());
+    Bytes().swap(c->state); // the component buffer holds it
+    Bytes().swap(c->pixels);
     snapshot_ = std::move(c);
 }
 

@@ -105,24 +105,29 @@ Result<Contents> Parse(ByteSpan data, std::string_view title, TitleKeyCache& key
     c.musicLoop = p[kMusicOffset + kNameSize + 1];
     std::memcpy(c.effects.data(), p + kEffectsOffset, sizeof c.effects);
     TakeList(c.voices, p + kVoicesOffset);
-    c.state.assign(data.data() + lengthEnd, data.data() + lengthEnd + stateLength);
-    keys.Xor(c.state, title);
+    c.state.resize(stateLength);
+    keys.XorInto(c.state, data.subspan(lengthEnd, stateLength), title);
     return c;
 }
 
 Bytes Write(const Contents& c, std::string_view title, TitleKeyCache& keys) {
+    return Write(c.summary, c.pixels, c, c.state, title, keys);
+}
+
+Bytes Write(const Summary& s, ByteSpan pixels, const Contents& c, ByteSpan state,
+            std::string_view title, TitleKeyCache& keys) {
     AddExecLog("savefile::Write");
-    const size_t thumbBytes = c.pixels.size();
+    const size_t thumbBytes = pixels.size();
     const size_t mainEnd = kHeaderSize + kMainFixedSize + thumbBytes;
-    Bytes out(mainEnd + 4 + c.state.size(), 0);
+    Bytes out(mainEnd + 4 + state.size(), 0);
     uint8_t* o = out.data();
-    std::memcpy(o, c.summary.header.data(), kHeaderSize);
+    std::memcpy(o, s.header.data(), kHeaderSize);
     StoreLEUnchecked<uint32_t>(o + 32, static_cast<uint32_t>(kMainFixedSize + thumbBytes));
-    std::memcpy(o + 36, c.summary.subtitle.data(), kNameSize);
+    std::memcpy(o + 36, s.subtitle.data(), kNameSize);
     StoreLEUnchecked<uint32_t>(o + 100, static_cast<uint32_t>(thumbBytes));
-    StoreLEUnchecked<int32_t>(o + 104, c.summary.thumbWidth);
-    StoreLEUnchecked<int32_t>(o + 108, c.summary.thumbHeight);
-    if (thumbBytes) std::memcpy(o + kPixelsOffset, c.pixels.data(), thumbBytes);
+    StoreLEUnchecked<int32_t>(o + 104, s.thumbWidth);
+    StoreLEUnchecked<int32_t>(o + 108, s.thumbHeight);
+    if (thumbBytes) std::memcpy(o + kPixelsOffset, pixels.data(), thumbBytes);
     uint8_t* p = o + kPixelsOffset + thumbBytes;
     for (size_t i = 0; i < c.locals.size(); ++i)
         StoreLEUnchecked<int32_t>(p + kLocalsOffset + 4 * i, c.locals[i]);
@@ -135,11 +140,9 @@ Bytes Write(const Contents& c, std::string_view title, TitleKeyCache& keys) {
     p[kMusicOffset + kNameSize + 1] = c.musicLoop;
     std::memcpy(p + kEffectsOffset, c.effects.data(), sizeof c.effects);
     std::memcpy(p + kVoicesOffset, c.voices.data(), sizeof c.voices);
-    StoreLEUnchecked<uint32_t>(o + mainEnd, static_cast<uint32_t>(c.state.size()));
-    if (!c.state.empty()) {
-        std::memcpy(o + mainEnd + 4, c.state.data(), c.state.size());
-        keys.Xor(std::span<uint8_t>(o + mainEnd + 4, c.state.size()), title);
-    }
+    StoreLEUnchecked<uint32_t>(o + mainEnd, static_cast<uint32_t>(state.size()));
+    if (!state.empty())
+        keys.XorInto(std::span<uint8_t>(o + mainEnd + 4, state.size()), state, title);
     return out;
 }
 

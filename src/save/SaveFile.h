@@ -93,6 +93,10 @@ Result<Contents> Parse(ByteSpan data, std::string_view title, TitleKeyCache& key
 // The file bytes of `contents`: the main block length is computed from the thumbnail byte count
 // (the summary's value is not used) and the state scrambled through `keys`.
 Bytes Write(const Contents& contents, std::string_view title, TitleKeyCache& keys);
+// The same with the header fields, the pixels and the state given apart from the body's
+// scenario fields (a save writes its snapshot's body with the current subtitle and thumbnail).
+Bytes Write(const Summary& summary, ByteSpan pixels, const Contents& body, ByteSpan state,
+            std::string_view title, TitleKeyCache& keys);
 
 } // namespace savefile
 } // namespace qw

@@ -31,10 +31,10 @@ protected:
     }
     // The 56-byte screen record at the end of the snapshot's state.
     ByteSpan ScreenRecord() const {
-        const savefile::Contents* snap = Save().GetSnapshot();
-        EXPECT_NE(snap, nullptr);
-        if (!snap || snap->state.size() < 56) return {};
-        return ByteSpan(snap->state).last(56);
+        EXPECT_NE(Save().GetSnapshot(), nullptr);
+        const auto used = static_cast<size_t>(Save().componentLength);
+        if (used < 56) return {};
+        return ByteSpan(Save().componentBuffer).first(used).last(56);
     }
 };
 
@@ -91,7 +91,8 @@ TEST_F(LoadPoint, ABadRecordRefusesTheLoadAndChangesNothing) {
     ASSERT_TRUE(Start("START"));
     Tick();
     ASSERT_TRUE(Save().SaveGame(1));
-    const Bytes state = Save().GetSnapshot()->state;
+    const Bytes state(Save().componentBuffer.begin(),
+                      Save().componentBuffer.begin() + Save().componentLength);
     const size_t vvram = state.size() - 56 - CSnrBuffer::kSaveHeaderSize;
 
     struct Case {
