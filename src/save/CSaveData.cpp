@@ -147,6 +147,7 @@ void CSaveData::Release() {
     imageSlots.FreeAll();
     std::vector<uint8_t>().swap(componentBuffer);
     componentLength = 0;
+    snapshot_.reset();
     thumbnail.reset();
     for (auto& record : kidoku_)
         record = {};

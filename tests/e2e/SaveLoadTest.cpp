@@ -64,7 +64,9 @@ protected:
         return (*r.state)["local_variables"][static_cast<size_t>(i)].Int();
     }
 
-    TestGame game{"saveload"};
+    // Each test its own game directory, so the tests can run side by side.
+    TestGame game{std::string("saveload_") +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name()};
 };
 
 TEST_F(SaveLoad, ASavedSlotStartsAtItsLoadPointWithItsFrame) {
