@@ -42,10 +42,10 @@ struct World {
         screen = std::make_unique<qw::CDIBSnrScreen>();
         screen->Initialize(qw::SnrStartRecord::ForFile("START"));
         screen->Save(); // the state a load point leaves here
-        const qw::CSaveData& save = *services.GetSaveData();
-        if (!save.GetSnapshot()) std::abort();
-        state.assign(save.componentBuffer.begin(),
-                     save.componentBuffer.begin() + save.componentLength);
+        const qw::CSaveData& held = *services.GetSaveData();
+        if (!held.GetSnapshot()) std::abort();
+        state.assign(held.componentBuffer.begin(),
+                     held.componentBuffer.begin() + held.componentLength);
     }
 };
 
