@@ -92,8 +92,8 @@ void CSaveData::TakeSnapshot() {
         for (size_t i = 0; i < seSlots.size(); ++i) {
             if (seSlots[i] == 0) continue;
             SESlotRecord r = sound_.effects->GetSlotRecord(seSlots[i]);
-            PutName(r.name,
-                    std::string(NameOf(r.name))); // through a copy: the view is of the field
+            // Through a copy: the view is of the field PutName clears.
+            PutName(r.name, std::string(NameOf(r.name)));
             if (r.name[0]) CSEBuffer::WriteSlotRecord(r, c->effects[i].data());
         }
     }
