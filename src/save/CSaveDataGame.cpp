@@ -199,8 +199,12 @@ void CSaveData::ApplySaveContents(savefile::Contents&& in) {
 
     subtitle = c->summary.subtitle;
     if (c->summary.thumbBytes != 0) {
-        auto image = std::make_unique<CDIBImage>();
-        if (image->Create(c->summary.thumbWidth, c->summary.thumbHeight)) {
+        // A surface of the same size is reused; another size is made anew.
+        if (thumbnail && thumbnail->IsCreated() && thumbnail->GetWidth() == c->summary.thumbWidth &&
+            thumbnail->GetHeight() == c->summary.thumbHeight) {
+            std::memcpy(thumbnail->GetPixels(), c->pixels.data(), c->pixels.size());
+        } else if (auto image = std::make_unique<CDIBImage>();
+                   image->Create(c->summary.thumbWidth, c->summary.thumbHeight)) {
             std::memcpy(image->GetPixels(), c->pixels.data(), c->pixels.size());
             thumbnail = std::move(image);
         }
