@@ -194,7 +194,7 @@ void CSaveData::ApplySaveContents(savefile::Contents&& in) {
     c->scenario = Terminated(c->scenario);
     for (auto* list : {&c->strings, &c->imageNames, &c->musicList, &c->voices})
         for (auto& n : *list)
-            n = Terminated(n);
+            n.back() = 0;
     c->music = Terminated(c->music);
 
     subtitle = c->summary.subtitle;
@@ -211,8 +211,8 @@ void CSaveData::ApplySaveContents(savefile::Contents&& in) {
     }
     localVars = c->locals;
     SetSnrFileName(NameOf(c->scenario));
-    for (size_t i = 0; i < stringVars.size(); ++i)
-        stringVars[i] = c->strings[i];
+    static_assert(sizeof stringVars == sizeof c->strings);
+    std::memcpy(stringVars.data(), c->strings.data(), sizeof stringVars);
 
     // The new pictures are read before the old ones are given back, so a picture kept from one
     // game to the next is not decoded again. One that cannot be read leaves its slot empty.
@@ -224,8 +224,8 @@ void CSaveData::ApplySaveContents(savefile::Contents&& in) {
     for (int i = 0; i < ImageSlots::kCount; ++i)
         imageSlots.Exchange(i, pictures[static_cast<size_t>(i)]);
 
-    for (size_t i = 0; i < bgmList.size(); ++i)
-        bgmList[i] = c->musicList[i];
+    static_assert(sizeof bgmList == sizeof c->musicList);
+    std::memcpy(bgmList.data(), c->musicList.data(), sizeof bgmList);
     if (sound_.music) {
         sound_.music->Stop(0);
         if (std::string_view music = NameOf(c->music); !music.empty())
@@ -247,8 +247,8 @@ void CSaveData::ApplySaveContents(savefile::Contents&& in) {
         seSlots.fill(0);
     }
 
-    for (size_t i = 0; i < voiceList.size(); ++i)
-        voiceList[i] = c->voices[i];
+    static_assert(sizeof voiceList == sizeof c->voices);
+    std::memcpy(voiceList.data(), c->voices.data(), sizeof voiceList);
     if (sound_.voice) sound_.voice->Stop(0);
 
     if (componentBuffer.size() < kComponentBufferSize)
