@@ -202,6 +202,9 @@ private:
     void ApplySaveContents(savefile::Contents&& contents);
 
     SaveSound sound_;
+    // The last saved or loaded file's bytes, kept so the next save or load reuses the memory
+    // (up to the largest file, about 3 MiB).
+    Bytes fileBuffer_;
     std::unique_ptr<savefile::Contents> snapshot_;
     std::string installDir_;
     std::string iniPath_;

@@ -129,11 +129,11 @@ bool CSaveData::SaveGame(int slot) {
     }
     const size_t used =
         std::min<size_t>(static_cast<size_t>(std::max(componentLength, 0)), componentBuffer.size());
-    const Bytes file =
-        savefile::Write(head, pixels, *snapshot_, ByteSpan(componentBuffer).first(used),
-                        ProductTitle(), SaveKeyCache());
+    // The file is built in a buffer kept from save to save (no clearing, no new pages).
+    savefile::WriteInto(fileBuffer_, head, pixels, *snapshot_,
+                        ByteSpan(componentBuffer).first(used), ProductTitle(), SaveKeyCache());
     const std::string path = SaveFilePath(slot);
-    if (!platform::WriteFileAtomic(path, file)) {
+    if (!platform::WriteFileAtomic(path, fileBuffer_)) {
         NoteRefusal(name, "could not be written; the previous file is kept");
         return false;
     }
@@ -164,7 +164,9 @@ bool CSaveData::LoadGame(int slot, const StateCheck& check) {
                               " bytes (at most " + std::to_string(savefile::kMaxFileSize) + ")");
         return false;
     }
-    Bytes data(static_cast<size_t>(*size));
+    // Read into the buffer kept from load to load; only its size changes.
+    Bytes& data = fileBuffer_;
+    data.resize(static_cast<size_t>(*size));
     if (f.ReadAt(0, data.data(), data.size()) != data.size()) {
         NoteRefusal(name, "cannot be read");
         return false;

@@ -116,10 +116,17 @@ Bytes Write(const Contents& c, std::string_view title, TitleKeyCache& keys) {
 
 Bytes Write(const Summary& s, ByteSpan pixels, const Contents& c, ByteSpan state,
             std::string_view title, TitleKeyCache& keys) {
-    AddExecLog("savefile::Write");
+    Bytes out;
+    WriteInto(out, s, pixels, c, state, title, keys);
+    return out;
+}
+
+void WriteInto(Bytes& out, const Summary& s, ByteSpan pixels, const Contents& c, ByteSpan state,
+               std::string_view title, TitleKeyCache& keys) {
+    AddExecLog("savefile::WriteInto");
     const size_t thumbBytes = pixels.size();
     const size_t mainEnd = kHeaderSize + kMainFixedSize + thumbBytes;
-    Bytes out(mainEnd + 4 + state.size(), 0);
+    out.resize(mainEnd + 4 + state.size());
     uint8_t* o = out.data();
     std::memcpy(o, s.header.data(), kHeaderSize);
     StoreLEUnchecked<uint32_t>(o + 32, static_cast<uint32_t>(kMainFixedSize + thumbBytes));
@@ -143,7 +150,6 @@ Bytes Write(const Summary& s, ByteSpan pixels, const Contents& c, ByteSpan state
     StoreLEUnchecked<uint32_t>(o + mainEnd, static_cast<uint32_t>(state.size()));
     if (!state.empty())
         keys.XorInto(std::span<uint8_t>(o + mainEnd + 4, state.size()), state, title);
-    return out;
 }
 
 } // namespace qw::savefile

@@ -97,6 +97,10 @@ Bytes Write(const Contents& contents, std::string_view title, TitleKeyCache& key
 // scenario fields (a save writes its snapshot's body with the current subtitle and thumbnail).
 Bytes Write(const Summary& summary, ByteSpan pixels, const Contents& body, ByteSpan state,
             std::string_view title, TitleKeyCache& keys);
+// The same into `out`, resized to the file's size; every byte is written, so a buffer kept from
+// one save to the next is neither cleared nor allocated again.
+void WriteInto(Bytes& out, const Summary& summary, ByteSpan pixels, const Contents& body,
+               ByteSpan state, std::string_view title, TitleKeyCache& keys);
 
 } // namespace savefile
 } // namespace qw
