@@ -199,7 +199,7 @@ private:
     static void SetupKidoku(KidokuRecord& record, int message);
 
     // The file's contents applied to the fields (LoadGame after its checks).
-    void ApplySaveContents(savefile::Contents&& contents);
+    void ApplySaveContents(std::unique_ptr<savefile::Contents> contents);
 
     SaveSound sound_;
     // The last saved or loaded file's bytes, kept so the next save or load reuses the memory

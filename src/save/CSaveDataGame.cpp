@@ -172,14 +172,15 @@ bool CSaveData::LoadGame(int slot, const StateCheck& check) {
         return false;
     }
     f.Close();
-    Result<savefile::Contents> contents = savefile::Parse(data, ProductTitle(), SaveKeyCache());
+    Result<std::unique_ptr<savefile::Contents>> contents =
+        savefile::ParseNew(data, ProductTitle(), SaveKeyCache());
     if (!contents) {
         NoteRefusal(name, contents.Reason());
         return false;
     }
     if (check) {
         std::string why;
-        if (!check(contents->state, why)) {
+        if (!check((*contents)->state, why)) {
             NoteRefusal(name, why.empty() ? "the component state is refused" : why);
             return false;
         }
@@ -188,9 +189,8 @@ bool CSaveData::LoadGame(int slot, const StateCheck& check) {
     return true;
 }
 
-void CSaveData::ApplySaveContents(savefile::Contents&& in) {
+void CSaveData::ApplySaveContents(std::unique_ptr<savefile::Contents> c) {
     AddExecLog("CSaveData::ApplySaveContents");
-    auto c = std::make_unique<savefile::Contents>(std::move(in));
     // Strings and names end at their last byte at the latest.
     c->summary.subtitle = Terminated(c->summary.subtitle);
     c->scenario = Terminated(c->scenario);

@@ -75,8 +75,9 @@ Result<Summary> ParseSummary(ByteSpan data, std::string_view title) {
     return s;
 }
 
-Result<Contents> Parse(ByteSpan data, std::string_view title, TitleKeyCache& keys) {
-    AddExecLog("savefile::Parse");
+Result<std::unique_ptr<Contents>> ParseNew(ByteSpan data, std::string_view title,
+                                           TitleKeyCache& keys) {
+    AddExecLog("savefile::ParseNew");
     Result<Summary> summary = ParseSummary(data, title);
     if (!summary) return Refusal{summary.Reason()};
     const size_t mainEnd = kHeaderSize + summary->mainLength; // ≤ 32 + 78642 + 1920000
@@ -89,7 +90,8 @@ Result<Contents> Parse(ByteSpan data, std::string_view title, TitleKeyCache& key
     if (data.size() - lengthEnd < stateLength)
         return Refuse("cut short: %zu of %zu bytes", data.size(), lengthEnd + stateLength);
 
-    Contents c;
+    auto owned = std::make_unique<Contents>();
+    Contents& c = *owned;
     c.summary = *summary;
     const uint8_t* pixels = data.data() + kPixelsOffset;
     c.pixels.assign(pixels, pixels + c.summary.thumbBytes);
@@ -107,7 +109,13 @@ Result<Contents> Parse(ByteSpan data, std::string_view title, TitleKeyCache& key
     TakeList(c.voices, p + kVoicesOffset);
     c.state.resize(stateLength);
     keys.XorInto(c.state, data.subspan(lengthEnd, stateLength), title);
-    return c;
+    return owned;
+}
+
+Result<Contents> Parse(ByteSpan data, std::string_view title, TitleKeyCache& keys) {
+    Result<std::unique_ptr<Contents>> parsed = ParseNew(data, title, keys);
+    if (!parsed) return Refusal{parsed.Reason()};
+    return std::move(**parsed);
 }
 
 Bytes Write(const Contents& c, std::string_view title, TitleKeyCache& keys) {

@@ -25,6 +25,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 #include "audio/CSEBuffer.h"
@@ -89,6 +90,9 @@ struct Contents {
 // short ("cut short: 1200 of 214862 bytes"), or a state over 1 MiB. The state comes back
 // unscrambled through `keys`.
 Result<Contents> Parse(ByteSpan data, std::string_view title, TitleKeyCache& keys);
+// The same on the heap, for a caller that keeps the contents (no copy of the 80 KB of fields).
+Result<std::unique_ptr<Contents>> ParseNew(ByteSpan data, std::string_view title,
+                                           TitleKeyCache& keys);
 
 // The file bytes of `contents`: the main block length is computed from the thumbnail byte count
 // (the summary's value is not used) and the state scrambled through `keys`.
