@@ -71,7 +71,6 @@ private:
     std::unique_ptr<PendingLoad> pending_;
 };
 
-
 // Makes and initialises a scenario screen that runs the scenario file `name`; null (the failure
 // reported) when it cannot.
 CDIBSnrScreen* MakeScenarioScreen(std::string_view name);
