@@ -7,6 +7,7 @@
 
 #include "app/CMainWindow.h"
 #include "app/CScreenBuffer.h"
+#include "app/HeadlessSaves.h"
 #include "app/Screenshot.h"
 #include "app/StateDump.h"
 #include "common/ExecLog.h"
@@ -84,6 +85,7 @@ bool InitApplication(const LaunchOptions& options, const WindowFactory& makeWind
             if (at == tick && !SavePng(*main->GetScreenBuffer()->GetImage(), path))
                 std::fprintf(stderr, "quillwork: cannot write the screenshot %s\n", path.c_str());
         }
+        RunHeadlessSaves(*main, g_options, tick);
         if (g_options.ticks >= 0 && tick >= g_options.ticks) {
             main->SetCloseWithoutAsking(true);
             main->PostCloseRequest();
@@ -96,6 +98,11 @@ bool InitApplication(const LaunchOptions& options, const WindowFactory& makeWind
             platform::Utf8ToGame(options.startScenario).value_or(options.startScenario);
         main->SetStartScreenFactory(
             [name]() -> CDIBBaseScreen* { return MakeScenarioScreen(name); });
+    }
+    // --load-slot N: the game opens on that saved game; one that cannot be loaded ends the run.
+    if (options.loadSlot) {
+        const int slot = *options.loadSlot;
+        main->SetStartScreenFactory([main, slot] { return MakeStartLoadScreen(*main, slot); });
     }
     // The main window calls this from its destruction, when g_main no longer holds it.
     main->SetShutdownObserver([main] {
@@ -179,7 +186,7 @@ int RunStartedApplication(const platform::InputScript* script) {
         ReleaseApplication();
         return 255;
     }
-    int code = g_main->GetExitCode();
+    int code = HeadlessLoadFailed() ? 255 : g_main->GetExitCode();
     OutputExecLog(nullptr);
     ReleaseApplication();
     return code;

@@ -176,6 +176,7 @@ bool CMainWindow::CreateServices() {
     if (!voiceBuffer_->Initialize(dsound_.get(), GetFileJoin(kArchiveVoice))) return false;
     voiceBuffer_->SetMute(!s.voiceOn);
     voiceBuffer_->SetVolume(s.voiceVolume);
+    saveData_->SetSound({bgmBuffer_.get(), seBuffer_.get(), voiceBuffer_.get()});
 
     videoPlayer_ = std::make_unique<CVideoPlayer>();
     return videoPlayer_->Initialize(window_.get());

@@ -21,6 +21,9 @@ const char* LaunchUsage() {
            "music\n"
            "  --record-audio FILE.wav     headless: write everything mixed to FILE.wav at exit\n"
            "  --start-scenario NAME       skip the title: start the scenario screen on NAME\n"
+           "  --save-slot TICK:N          after tick TICK, save the game in slot N (repeatable)\n"
+           "  --load-slot N | TICK:N      start on the game saved in slot N instead of the title,\n"
+           "                              or load it after tick TICK (repeatable)\n"
            "  --seed N                    seed of the random generator (default: the local time)\n"
            "  --answer yes|no             headless answer to yes/no questions (default yes)\n"
            "  --help, --version\n"
@@ -97,6 +100,21 @@ std::optional<LaunchOptions> ParseLaunchOptions(int argc, const char* const* arg
         } else if (arg == "--start-scenario") {
             if (!value(v)) return std::nullopt;
             o.startScenario = v;
+        } else if (arg == "--save-slot" || arg == "--load-slot") {
+            if (!value(v)) return std::nullopt;
+            const char* colon = std::strchr(v, ':');
+            int tick = 0, slot = 0;
+            const bool load = arg == "--load-slot";
+            if (load && !colon && ParseNumber(v, slot)) {
+                o.loadSlot = slot;
+                continue;
+            }
+            if (!colon || !ParseNumber(std::string(v, colon).c_str(), tick) || tick < 1 ||
+                !ParseNumber(colon + 1, slot)) {
+                error = load ? "--load-slot needs N or TICK:N" : "--save-slot needs TICK:N";
+                return std::nullopt;
+            }
+            (load ? o.loadSlotsAt : o.saveSlots).emplace_back(tick, slot);
         } else if (arg == "--seed") {
             if (!value(v)) return std::nullopt;
             uint32_t seed = 0;
@@ -121,6 +139,10 @@ std::optional<LaunchOptions> ParseLaunchOptions(int argc, const char* const* arg
             error = "more than one game directory given";
             return std::nullopt;
         }
+    }
+    if (o.loadSlot && !o.startScenario.empty()) {
+        error = "--load-slot N and --start-scenario both choose the start";
+        return std::nullopt;
     }
     if (!o.recordAudio.empty() && !o.headless) {
         error = "--record-audio needs --headless";

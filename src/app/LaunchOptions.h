@@ -21,6 +21,12 @@ struct LaunchOptions {
     std::string dumpState;
     std::string recordAudio; // WAV file of the mixed sound (headless only)
     std::string startScenario;
+    // --save-slot TICK:N: after tick TICK, the thumbnail from the current screen and SaveGame N.
+    std::vector<std::pair<int, int>> saveSlots;
+    // --load-slot N: start on saved game N instead of the title (not with --start-scenario).
+    std::optional<int> loadSlot;
+    // --load-slot TICK:N: after tick TICK, a scenario screen loading N replaces the current one.
+    std::vector<std::pair<int, int>> loadSlotsAt;
     std::optional<uint32_t> seed;
     bool answerYes = true;
     bool help = false;

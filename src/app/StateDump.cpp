@@ -78,6 +78,7 @@ std::string DumpStateJson(const CMainWindow& main) {
     out += "  \"audio\": " + DumpAudioJson(main) + ",\n";
     out += "  \"vvram\": " + DumpVVramJson(main) + ",\n";
     out += "  \"text_style\": " + DumpTextStyleJson(main) + ",\n";
+    out += "  \"save_data\": " + DumpSaveDataJson(main) + ",\n";
     out += DumpExtraFieldsJson(main);
     out += "  \"full_screen\": " + std::string(JsonBool(main.IsFullScreen())) + "\n";
     out += "}\n";

@@ -33,6 +33,10 @@ std::string DumpVVramJson(const CMainWindow& main);
 // The running scenario screen's text style and pen (StateDumpText.cpp); null without one.
 std::string DumpTextStyleJson(const CMainWindow& main);
 
+// The save data (StateDumpSave.cpp): slots on disk, the load point's snapshot, flags, settings
+// and the command line's saves and loads; null without save data.
+std::string DumpSaveDataJson(const CMainWindow& main);
+
 // Fields that a program built around the engine adds to the dump (test drivers), written after
 // the engine's own as `"name": writer(main)`; a name given again replaces its writer.
 void SetExtraStateDumpField(const std::string& name,

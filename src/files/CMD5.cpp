@@ -122,6 +122,13 @@ bool CMD5::calcDigest() {
     return true;
 }
 
+void CMD5::Digest(std::string_view text, uint8_t out[16]) {
+    Context ctx;
+    MD5Init(ctx);
+    MD5Update(ctx, reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    MD5Final(out, ctx);
+}
+
 std::string CMD5::Hex(std::string_view text) {
     CMD5 md5;
     md5.setPlainText(text);

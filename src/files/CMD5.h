@@ -20,6 +20,9 @@ public:
 
     // One-shot form for callers that only want the text.
     static std::string Hex(std::string_view text);
+    // The 16 digest bytes of `text`, without the trace or any allocation (key streams digest
+    // thousands of short texts).
+    static void Digest(std::string_view text, uint8_t out[16]);
 
 private:
     struct Context {

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 
@@ -140,22 +141,99 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path) {
     return data;
 }
 
+namespace {
+
+std::atomic<bool> durableWrites{true};
+std::atomic<int> injectedWriteFailures{0};
+
+bool SyncFd(int fd) {
+    while (::fsync(fd) != 0)
+        if (errno != EINTR) return false;
+    return true;
+}
+
+// Flushes the directory that holds `path`, so a rename into it survives a power cut.
+bool SyncDirectoryOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    const std::string dir = slash == std::string::npos ? "."
+                            : slash == 0               ? "/"
+                                                       : path.substr(0, slash);
+    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = SyncFd(fd);
+    ::close(fd);
+    return ok;
+}
+
+bool TakeInjectedFailure() {
+    int n = injectedWriteFailures.load();
+    while (n > 0)
+        if (injectedWriteFailures.compare_exchange_weak(n, n - 1)) return true;
+    return false;
+}
+
+} // namespace
+
+void SetDurableWrites(bool on) {
+    durableWrites = on;
+}
+
+void InjectWriteFailures(int count) {
+    injectedWriteFailures = count;
+}
+
 bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> data) {
-    std::string temp = path + ".tmp";
-    {
-        FileHandle f;
-        if (!f.Open(temp, FileHandle::Mode::CreateTruncate)) return false;
-        if (f.Write(data.data(), data.size()) != data.size()) {
-            f.Close();
-            ::unlink(temp.c_str());
-            return false;
-        }
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
+    const std::string temp = path + ".tmp";
+    const bool durable = durableWrites;
+    int fd;
+    do {
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return false;
+    auto fail = [&] {
+        if (fd >= 0) ::close(fd);
         ::unlink(temp.c_str());
         return false;
+    };
+    size_t want = data.size();
+    const bool injected = TakeInjectedFailure();
+    if (injected) want /= 2;
+    size_t done = 0;
+    while (done < want) {
+        ssize_t n = ::write(fd, data.data() + done, want - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return fail();
+        done += static_cast<size_t>(n);
     }
+    if (injected) return fail();
+    if (durable && !SyncFd(fd)) return fail();
+    const int closed = ::close(fd);
+    fd = -1;
+    if (closed != 0) return fail();
+    if (::rename(temp.c_str(), path.c_str()) != 0) return fail();
+    // The new file is in place; a directory that cannot be flushed still holds it.
+    if (durable) SyncDirectoryOf(path);
     return true;
+}
+
+std::optional<int64_t> GetLastWriteTime(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return static_cast<int64_t>(st.st_mtime);
+}
+
+std::optional<std::string> FindEntryNoCase(const std::string& directory, const std::string& name) {
+    const std::string exact = (directory.empty() ? std::string() : directory + "/") + name;
+    if (GetPathKind(directory.empty() ? name : exact) != PathKind::Missing) return name;
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+    for (const std::string& entry : ListDirectory(directory.empty() ? "." : directory)) {
+        if (entry.size() != name.size()) continue;
+        bool same = true;
+        for (size_t i = 0; i < name.size() && same; ++i)
+            same = lower(entry[i]) == lower(name[i]);
+        if (same) return entry;
+    }
+    return std::nullopt;
 }
 
 bool RemoveFile(const std::string& path) {

@@ -53,9 +53,24 @@ private:
 // Whole file, or nullopt when it cannot be read.
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path);
 
-// Writes `data` to a temporary file beside `path` and renames it into place, so a crash mid-write
-// keeps the previous file whole.
+// Writes `data` to a temporary file beside `path` ("<path>.tmp"), flushes it to the disk, renames
+// it into place and flushes the directory, so a crash or a power cut at any point leaves the
+// previous file or the new one, whole. On failure the temporary file is removed, the old file is
+// kept and the result is false. A ".tmp" left by an earlier crash is simply overwritten.
 bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> data);
+// Whether WriteFileAtomic flushes to the disk (on by default). Benchmarks turn it off to
+// measure the rest of a write; the rename stays atomic either way.
+void SetDurableWrites(bool on);
+// Test hook: the next `count` calls of WriteFileAtomic fail after writing half of their
+// temporary file, as a full disk would.
+void InjectWriteFailures(int count);
+
+// The last-write time of a file in seconds since 1970-01-01 UTC, or nullopt.
+std::optional<int64_t> GetLastWriteTime(const std::string& path);
+
+// The entry of `directory` whose name equals `name` without regard to ASCII case, spelled as on
+// disk (an exact match first); nullopt when there is none.
+std::optional<std::string> FindEntryNoCase(const std::string& directory, const std::string& name);
 
 bool RemoveFile(const std::string& path);
 

@@ -1,9 +1,11 @@
 #include "save/CSaveData.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include "common/ExecLog.h"
+#include "common/Result.h"
 #include "common/Text.h"
 #include "graphics/CDIBImage.h"
 #include "platform/FileSystem.h"
@@ -79,18 +81,26 @@ void GameSettings::Write(ByteWriter& out) const {
     out.Put<int32_t>(voiceVolume);
 }
 
+// Values from the file are kept in range: a speed or volume outside 0-255 would index past the
+// volume and speed tables, so it is clamped; a switch is on for any value but 0.
 GameSettings GameSettings::Read(ByteSpan b) {
     GameSettings s;
-    s.fullScreen = LoadLE<uint8_t>(b, 0).value_or(s.fullScreen);
-    s.skipMode = LoadLE<int32_t>(b, 4).value_or(s.skipMode);
-    s.textSpeed = LoadLE<int32_t>(b, 8).value_or(s.textSpeed);
-    s.autoSpeed = LoadLE<int32_t>(b, 12).value_or(s.autoSpeed);
-    s.musicOn = LoadLE<uint8_t>(b, 16).value_or(s.musicOn);
-    s.effectsOn = LoadLE<uint8_t>(b, 17).value_or(s.effectsOn);
-    s.voiceOn = LoadLE<uint8_t>(b, 18).value_or(s.voiceOn);
-    s.musicVolume = LoadLE<int32_t>(b, 20).value_or(s.musicVolume);
-    s.effectsVolume = LoadLE<int32_t>(b, 24).value_or(s.effectsVolume);
-    s.voiceVolume = LoadLE<int32_t>(b, 28).value_or(s.voiceVolume);
+    auto level = [&](size_t at, int32_t dflt) {
+        return std::clamp<int32_t>(LoadLE<int32_t>(b, at).value_or(dflt), 0, 255);
+    };
+    auto flag = [&](size_t at, uint8_t dflt) -> uint8_t {
+        return LoadLE<uint8_t>(b, at).value_or(dflt) != 0;
+    };
+    s.fullScreen = flag(0, s.fullScreen);
+    s.skipMode = LoadLE<int32_t>(b, 4).value_or(s.skipMode) != 0;
+    s.textSpeed = level(8, s.textSpeed);
+    s.autoSpeed = level(12, s.autoSpeed);
+    s.musicOn = flag(16, s.musicOn);
+    s.effectsOn = flag(17, s.effectsOn);
+    s.voiceOn = flag(18, s.voiceOn);
+    s.musicVolume = level(20, s.musicVolume);
+    s.effectsVolume = level(24, s.effectsVolume);
+    s.voiceVolume = level(28, s.voiceVolume);
     return s;
 }
 
@@ -105,8 +115,14 @@ CSaveData::~CSaveData() {
     CSaveData::Release();
 }
 
+// The save directory keeps the spelling it has on disk ("save", "Save" …); a new one is
+// created as "SAVE".
 std::string CSaveData::SaveDirectory() const {
-    return installDir_ + kSaveDirName;
+    std::string parent = installDir_;
+    while (parent.size() > 1 && parent.back() == kPathSeparator)
+        parent.pop_back();
+    auto found = platform::FindEntryNoCase(parent, kSaveDirName);
+    return installDir_ + (found ? *found : std::string(kSaveDirName));
 }
 
 bool CSaveData::Initialize() {
@@ -131,6 +147,7 @@ void CSaveData::Release() {
     imageSlots.FreeAll();
     std::vector<uint8_t>().swap(componentBuffer);
     componentLength = 0;
+    snapshot_.reset();
     thumbnail.reset();
     for (auto& record : kidoku_)
         record = {};
@@ -213,13 +230,25 @@ bool CSaveData::SaveConfig() {
     out.PutBytes(cgFlags);
     out.PutBytes(sceneFlags);
     settings.Write(out);
-    return platform::WriteFileAtomic(dir + kPathSeparator + kConfigFileName, out.Data());
+    auto name = platform::FindEntryNoCase(dir, kConfigFileName);
+    return platform::WriteFileAtomic(dir + kPathSeparator + name.value_or(kConfigFileName),
+                                     out.Data());
 }
 
 bool CSaveData::LoadConfig() {
     AddExecLog("CSaveData::LoadConfig");
-    auto file = platform::ReadWholeFile(SaveDirectory() + kPathSeparator + kConfigFileName);
-    return file && ParseConfig(*file);
+    const std::string dir = SaveDirectory();
+    auto name = platform::FindEntryNoCase(dir, kConfigFileName);
+    const std::string path = dir + kPathSeparator + name.value_or(kConfigFileName);
+    auto file = platform::ReadWholeFile(path);
+    if (!file) return false;
+    if (ParseConfig(*file)) return true;
+    // A file that is refused is put aside before the defaults apply, so the next load point
+    // (which writes the configuration) cannot erase the read flags it may still hold.
+    NoteRefusal(name.value_or(kConfigFileName),
+                "refused; kept as " + name.value_or(kConfigFileName) + ".bad");
+    std::rename(path.c_str(), (path + ".bad").c_str());
+    return false;
 }
 
 bool CSaveData::ParseConfig(ByteSpan data) {
@@ -232,7 +261,7 @@ bool CSaveData::ParseConfig(ByteSpan data) {
     for (int i = 0; i < *count; ++i) {
         auto name = LoadFixedString(data, pos, 256);
         auto size = LoadLE<int32_t>(data, pos + 256);
-        if (!name || !size || *size < 0 ||
+        if (!name || !size || *size < 0 || static_cast<size_t>(*size) > kMaxKidokuBytes ||
             !FitsIn(data.size(), pos + 260, static_cast<uint64_t>(*size)))
             return false;
         records[static_cast<size_t>(i)].name = std::string(*name);
@@ -278,7 +307,7 @@ void CSaveData::SetupKidoku(KidokuRecord& record, int message) {
 
 bool CSaveData::CheckKidokuFlag(int message) {
     AddExecLog("CSaveData::CheckKidokuFlag");
-    if (message < 0) return false;
+    if (message < 0 || message >= kMaxKidokuMessage) return false;
     KidokuRecord* r = SearchKidokuBuff(snrFileName_);
     if (!r) return false;
     SetupKidoku(*r, message);
@@ -287,7 +316,7 @@ bool CSaveData::CheckKidokuFlag(int message) {
 
 void CSaveData::SetKidokuFlag(int message) {
     AddExecLog("CSaveData::SetKidokuFlag");
-    if (message < 0) return;
+    if (message < 0 || message >= kMaxKidokuMessage) return;
     KidokuRecord* r = SearchKidokuBuff(snrFileName_);
     if (!r) return;
     SetupKidoku(*r, message);

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -12,10 +13,21 @@
 
 #include "common/Bytes.h"
 #include "save/ImageSlots.h"
+#include "save/SaveFile.h"
 
 namespace qw {
 
+class CBGMBuffer;
 class CDIBImage;
+class CSEBuffer;
+class CVoiceBuffer;
+
+// The sound buffers whose state a saved game keeps (each may be null).
+struct SaveSound {
+    CBGMBuffer* music = nullptr;
+    CSEBuffer* effects = nullptr;
+    CVoiceBuffer* voice = nullptr;
+};
 
 // The 32-byte settings block, stored whole in the configuration file.
 struct GameSettings {
@@ -55,6 +67,12 @@ public:
     static constexpr int kCGGroups = 20, kCGEntries = 100, kCGNames = 20;
     static constexpr int kSceneGroups = 20, kScenes = 20;
     static constexpr int kKidokuRecords = 1000;
+    // Read flags are kept for message numbers below 2^24 (2 MiB of flags per file at most); a
+    // higher number reads as unread and is not recorded, so a stray message number cannot take
+    // hundreds of megabytes. A configuration file with a larger record is refused.
+    static constexpr int kMaxKidokuMessage = 1 << 24;
+    static constexpr size_t kMaxKidokuBytes =
+        (size_t(kMaxKidokuMessage) / 8 + 1023) / 1024 * 1024 + 1024;
     static constexpr size_t kComponentBufferSize = 1048576;
 
     // `installDir` ends with a separator; the save directory and ini path derive from it.
@@ -91,6 +109,52 @@ public:
     // Empty for names outside the tables or not set.
     const std::string& GetCGName(int group, int entry, int index) const;
     const std::string& GetSceneName(int group, int scene) const;
+
+    // Saved games (CSaveDataGame.cpp). Slots are 0-999, stored as "GAME%02d.SAV" in the save
+    // directory (found without regard to case, like the directory itself).
+    static constexpr int kMaxSlot = 999;
+    void SetSound(const SaveSound& sound) { sound_ = sound; }
+    // Writes the last load point's snapshot with the current subtitle and thumbnail. False, with
+    // the old file kept, for a slot outside 0-999, before any load point, or when the directory
+    // or the file cannot be written.
+    bool SaveGame(int slot);
+    // Checks the component state's records (the scenario screen's checking load): false with the
+    // reason refuses the saved game.
+    using StateCheck = std::function<bool(ByteSpan state, std::string& why)>;
+    // Reads a saved game, all or nothing: the file and, through `check`, the component state are
+    // checked before anything changes; a refusal goes to stderr with its reason and leaves every
+    // field, picture and sound as it was. Then the fields, the image slots (new pictures read
+    // before the old ones are given back), the music, the effects and the voice are restored,
+    // the component buffer filled and the snapshot set to what was loaded.
+    bool LoadGame(int slot, const StateCheck& check = {});
+    // The subtitle (terminated), optionally the thumbnail (a new surface; null for a save
+    // without picture) and the file's last-write time (seconds since the epoch) of a slot. Reads
+    // only the header, the subtitle and the thumbnail.
+    bool GetSubTitle(int slot, std::array<char, 64>& subtitle,
+                     std::unique_ptr<CDIBImage>* thumbnail = nullptr, int64_t* time = nullptr);
+    // Makes the thumbnail of the next save from `source` by the thumbnail mode (SAVESAM).
+    bool CreateSaveSum(CDIBImage& source);
+    // Whether `path` exists as a directory; creating it with its parents.
+    static bool IsExistFile(const std::string& path);
+    static bool CreateDirectoryA(const std::string& path);
+    // The path of a slot's file ("" outside 0-999), spelled as on disk when it exists.
+    std::string SaveFilePath(int slot) const;
+    static std::string SaveFileName(int slot);
+
+    // The snapshot a load point takes: the main block's scenario state (variables, scenario
+    // name, lists, image names, music, effects, voices); the component state beside it stays in
+    // the component buffer (only load points and loads write it). SaveGame writes both; a new
+    // scenario screen clears the snapshot.
+    void TakeSnapshot();
+    void ClearSnapshot() { snapshot_.reset(); }
+    const savefile::Contents* GetSnapshot() const { return snapshot_.get(); }
+
+    // The read-flag records in use, in table order: name and flag bytes.
+    template <typename Visit>
+    void ForEachReadFlagRecord(Visit visit) const {
+        for (const KidokuRecord& r : kidoku_)
+            if (!r.flags.empty()) visit(r.name, r.flags);
+    }
 
     void SetSnrFileName(std::string_view name);
     const std::string& GetSnrFileName() const { return snrFileName_; }
@@ -134,6 +198,14 @@ private:
     KidokuRecord* SearchKidokuBuff(std::string_view scenarioName);
     static void SetupKidoku(KidokuRecord& record, int message);
 
+    // The file's contents applied to the fields (LoadGame after its checks).
+    void ApplySaveContents(std::unique_ptr<savefile::Contents> contents);
+
+    SaveSound sound_;
+    // The last saved or loaded file's bytes, kept so the next save or load reuses the memory
+    // (up to the largest file, about 3 MiB).
+    Bytes fileBuffer_;
+    std::unique_ptr<savefile::Contents> snapshot_;
     std::string installDir_;
     std::string iniPath_;
     std::string snrFileName_;

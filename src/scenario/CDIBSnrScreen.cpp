@@ -10,10 +10,6 @@
 
 namespace qw {
 
-CDIBSnrScreen::CDIBSnrScreen(CBaseGame* parent) : CDIBSnrBaseScreen(parent) {}
-
-CDIBSnrScreen::~CDIBSnrScreen() = default;
-
 bool CDIBSnrScreen::Initialize(const SnrStartRecord& start) {
     AddExecLog("CDIBSnrScreen::Initialize");
     GameServices& services = Services();
@@ -22,10 +18,17 @@ bool CDIBSnrScreen::Initialize(const SnrStartRecord& start) {
         return false;
     }
     save_->currentCharacter = 0;
+    save_->ClearSnapshot();
     textBuffer_ = std::make_unique<CMesTextBuffer>();
     textBuffer_->Initialize();
     textBuffer_->Setup(MesTextSetup{});
-    if (start.loadFlag) return false; // saved games start through the message window's screen
+    DropPendingLoad();
+    startSlot_ = -1;
+    if (start.loadFlag) {
+        startSlot_ = start.saveSlot;
+        services.ResetLossTime();
+        return true;
+    }
     const std::string name(start.FileName());
     if (!buffer_->Read(name)) {
         services.ErrorRead("CDIBSnrBaseScreen", name.c_str());
@@ -35,6 +38,19 @@ bool CDIBSnrScreen::Initialize(const SnrStartRecord& start) {
     if (DebugHook* hook = services.GetLoadedDebugHook()) hook->OnSnrFileChange(name.c_str());
     services.ResetLossTime();
     return true;
+}
+
+CDIBSnrScreen* MakeLoadScreen(int slot) {
+    AddExecLog("MakeLoadScreen");
+    auto* screen = new CDIBSnrScreen();
+    SnrStartRecord start;
+    start.loadFlag = 1;
+    start.saveSlot = slot;
+    if (!screen->Initialize(start)) {
+        delete screen;
+        return nullptr;
+    }
+    return screen;
 }
 
 CDIBSnrScreen* MakeScenarioScreen(std::string_view name) {

@@ -581,6 +581,15 @@ bool CSnrBuffer::SeekBegin(uint32_t offset) {
     return JumpTo(offset);
 }
 
+bool CSnrBuffer::SeekFilePos(uint32_t filePos) {
+    AddExecLog("CSnrBuffer::SeekFilePos");
+    if (!file_.empty() && filePos < streamStart_) {
+        Fault(SnrFault::kBadTarget);
+        return false;
+    }
+    return JumpTo(uint64_t(filePos) - (file_.empty() ? 0 : streamStart_));
+}
+
 uint32_t CSnrBuffer::GetPos() const {
     AddExecLog("CSnrBuffer::GetPos");
     return static_cast<uint32_t>(pos_ - streamStart_);

@@ -194,6 +194,10 @@ public:
     bool SeekBegin(uint32_t offset);
     // Position - command-stream start.
     uint32_t GetPos() const;
+    // Position - file start (what saved games keep), and the way back; a position outside the
+    // command stream is refused like a jump.
+    uint32_t GetFilePos() const { return static_cast<uint32_t>(pos_); }
+    bool SeekFilePos(uint32_t filePos);
 
     uint32_t GetLabelCount() const;
     uint32_t GetLoadPointCount(int table) const;

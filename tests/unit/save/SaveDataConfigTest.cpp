@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/FileSystem.h"
 #include "platform/IniProfile.h"
 #include "save/CSaveData.h"
@@ -10,6 +12,7 @@ namespace {
 
 class SaveDataConfigTest : public ::testing::Test {
 protected:
+    void SetUp() override { std::filesystem::create_directories(Dir() + "SAVE"); }
     std::string Dir() const { return game_.Dir() + "/"; }
     test::TempGame game_{"savedata"};
 };
@@ -74,6 +77,119 @@ TEST_F(SaveDataConfigTest, ConfigurationFileKeepsFlagsAndRefusesShortFiles) {
     ASSERT_TRUE(cut.Initialize()); // a bad configuration gives the defaults
     EXPECT_EQ(cut.globalVars[999], 0);
     EXPECT_EQ(cut.settings.textSpeed, 128);
+}
+
+// A configuration file put together by hand: globals, K records, CG and scene flags, settings.
+Bytes ConfigFile(const std::vector<std::pair<std::string, Bytes>>& records, const Bytes& settings) {
+    ByteWriter w;
+    for (int i = 0; i < 1000; ++i)
+        w.Put<int32_t>(i == 7 ? 77 : 0);
+    w.Put<int32_t>(static_cast<int32_t>(records.size()));
+    for (const auto& [name, flags] : records) {
+        w.PutFixedString(name, 256);
+        w.Put<int32_t>(static_cast<int32_t>(flags.size()));
+        w.PutBytes(flags);
+    }
+    Bytes cg(40000), scene(400);
+    cg[39999] = 1;
+    scene[0] = 1;
+    w.PutBytes(cg);
+    w.PutBytes(scene);
+    w.PutBytes(settings);
+    return w.Take();
+}
+
+TEST_F(SaveDataConfigTest, NoRecordsStillRestoresFlagsAndSettingsInRange) {
+    ByteWriter s;
+    s.Put<uint8_t>(7); // full screen: any non-zero value is on
+    s.PutZeros(3);
+    s.Put<int32_t>(5);      // skip mode: a switch
+    s.Put<int32_t>(-20);    // text speed
+    s.Put<int32_t>(100000); // auto speed
+    s.Put<uint8_t>(0);
+    s.Put<uint8_t>(2);
+    s.Put<uint8_t>(1);
+    s.Put<uint8_t>(0);
+    s.Put<int32_t>(256);
+    s.Put<int32_t>(255);
+    s.Put<int32_t>(INT32_MIN);
+    game_.Write("SAVE/CONFIG.SAV", ConfigFile({}, s.Take()));
+    CSaveData save(Dir());
+    ASSERT_TRUE(save.Initialize());
+    EXPECT_EQ(save.globalVars[7], 77);
+    EXPECT_EQ(save.cgFlags[39999], 1);
+    EXPECT_EQ(save.sceneFlags[0], 1);
+    const GameSettings& g = save.settings;
+    EXPECT_EQ(std::tuple(g.fullScreen, g.skipMode, g.textSpeed, g.autoSpeed),
+              std::tuple(1, 1, 0, 255));
+    EXPECT_EQ(std::tuple(g.musicOn, g.effectsOn, g.voiceOn), std::tuple(0, 1, 1));
+    EXPECT_EQ(std::tuple(g.musicVolume, g.effectsVolume, g.voiceVolume), std::tuple(255, 255, 0));
+    save.SetSnrFileName("START");
+    EXPECT_FALSE(save.CheckKidokuFlag(0));
+}
+
+TEST_F(SaveDataConfigTest, ARefusedFileIsPutAsideBeforeTheDefaults) {
+    const Bytes settings(32, 0);
+    const std::string path = Dir() + "SAVE/CONFIG.SAV";
+    struct Case {
+        const char* what;
+        Bytes file;
+    };
+    Bytes huge(CSaveData::kMaxKidokuBytes + 1024, 0xFF);
+    const Case cases[] = {
+        {"cut short",
+         [&] {
+             Bytes b = ConfigFile({{"A01", Bytes(1024, 1)}}, settings);
+             b.resize(b.size() - 1);
+             return b;
+         }()},
+        {"record over the read-flag cap", ConfigFile({{"A01", huge}}, settings)},
+        {"negative count",
+         [&] {
+             Bytes b = ConfigFile({}, settings);
+             StoreLE<int32_t>(b, 4000, -1);
+             return b;
+         }()},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        std::filesystem::remove(path + ".bad");
+        game_.Write("SAVE/CONFIG.SAV", k.file);
+        CSaveData save(Dir());
+        ASSERT_TRUE(save.Initialize());
+        EXPECT_EQ(save.globalVars[7], 0);
+        EXPECT_EQ(save.settings.textSpeed, 128);
+        EXPECT_FALSE(std::filesystem::exists(path));
+        EXPECT_EQ(platform::ReadWholeFile(path + ".bad").value_or(Bytes{}), k.file);
+        // The next load point writes a fresh file; the refused one stays aside.
+        ASSERT_TRUE(save.SaveConfig());
+        EXPECT_TRUE(std::filesystem::exists(path + ".bad"));
+    }
+    // The largest record the cap allows is read.
+    game_.Write("SAVE/CONFIG.SAV",
+                ConfigFile({{"A01", Bytes(CSaveData::kMaxKidokuBytes, 0xFF)}}, settings));
+    CSaveData save(Dir());
+    ASSERT_TRUE(save.Initialize());
+    EXPECT_EQ(save.globalVars[7], 77);
+}
+
+// Message numbers from 2^24 up read as unread and take no memory.
+TEST_F(SaveDataConfigTest, ReadFlagsStopBelowTwoToThe24) {
+    CSaveData save(Dir());
+    ASSERT_TRUE(save.Initialize());
+    save.SetSnrFileName("A01");
+    for (int n : {(1 << 24) - 1, 1 << 24, 2000000000}) {
+        SCOPED_TRACE(n);
+        save.SetKidokuFlag(n);
+        EXPECT_EQ(save.CheckKidokuFlag(n), n < (1 << 24));
+    }
+    ASSERT_TRUE(save.SaveConfig());
+    const auto size = std::filesystem::file_size(Dir() + "SAVE/CONFIG.SAV");
+    EXPECT_EQ(size, 4000u + 4 + 260 + CSaveData::kMaxKidokuBytes + 40000 + 400 + 32);
+    CSaveData again(Dir());
+    ASSERT_TRUE(again.Initialize());
+    again.SetSnrFileName("a01.snr");
+    EXPECT_TRUE(again.CheckKidokuFlag((1 << 24) - 1));
 }
 
 } // namespace
