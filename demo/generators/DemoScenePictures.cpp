@@ -221,7 +221,13 @@ Colour LakeWater(int x, int y) {
     // The mirrored sky, darker and bluer, broken by horizontal ripples.
     const double ripple = 3 * std::sin(y * 0.7 + std::sin(x * 0.02) * 2);
     const Colour sky = LakeSky(x + ripple, 2.0 * kShore - y);
-    return Mix(Scale(sky, 0.65), {0.05, 0.10, 0.24}, 0.35 + 0.2 * (y - kShore) / 220.0);
+    Colour c = Mix(Scale(sky, 0.8), {0.06, 0.12, 0.28}, 0.25 + 0.2 * (y - kShore) / 220.0);
+    // The moon's path on the water: glints that widen towards the shore.
+    const double spread = 10 + (y - kShore) * 0.35;
+    const double glint = std::exp(-std::pow((x - 600) / spread, 2)) *
+                         std::max(0.0, std::sin(y * 1.3 + std::sin(x * 0.1) * 3)) *
+                         (0.4 + 0.4 * std::sin(x * 0.37 + y * 0.11));
+    return {c.r + glint, c.g + glint, c.b + glint * 0.9};
 }
 
 Picture Lake() {
@@ -332,7 +338,7 @@ Picture Panel() {
             if (inside <= 0) continue;
             const double rim = Smooth(-3.5, -1.5, d);
             const Colour face = Mix({0.10, 0.14, 0.32}, {0.03, 0.05, 0.14}, y / 150.0);
-            p.Set(x, y, Mix(face, {0.78, 0.84, 1.0}, rim), inside * (0.72 + 0.23 * rim));
+            p.Set(x, y, Mix(face, {0.78, 0.84, 1.0}, rim), inside * (0.8 + 0.15 * rim));
         }
     return p;
 }
@@ -350,8 +356,15 @@ Picture Rule() {
 }
 
 double StarDistance(double x, double y, double radius) {
-    const double r = std::hypot(x, y), a = std::atan2(y, x) + kPi / 2;
-    return r - radius * (0.62 + 0.38 * std::cos(5 * a));
+    // A five-pointed star: the angle folded onto the stretch from a point (radius) to the next
+    // notch (0.4 of it), and the radius where the ray meets that straight edge.
+    constexpr double kHalfArm = kPi / 5, kInner = 0.4;
+    const double r = std::hypot(x, y);
+    double a = std::fmod(std::atan2(x, -y) + 4 * kPi, 2 * kHalfArm);
+    if (a > kHalfArm) a = 2 * kHalfArm - a;
+    const double edge =
+        kInner * std::sin(kHalfArm) / (std::sin(a) + kInner * std::sin(kHalfArm - a));
+    return r - radius * edge;
 }
 
 Picture WipeStar() {
