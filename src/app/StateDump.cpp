@@ -52,6 +52,13 @@ std::string DumpStateJson(const CMainWindow& main) {
         out += "  \"subtitle\": " +
                GameTextField(std::string_view(save->subtitle.data(), save->subtitle.size())) +
                ",\n";
+        // The 256 image slots: the cache name of each slot's picture, null when empty.
+        out += "  \"image_slots\": [";
+        for (int i = 0; i < ImageSlots::kCount; ++i) {
+            if (i) out += ",";
+            out += save->imageSlots.Get(i) ? GameText(save->imageSlots.Name(i)) : "null";
+        }
+        out += "],\n";
     }
     if (const CInput* input = main.GetInput()) {
         std::string typed;

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
+#include <string>
 
 #include "common/ExecLog.h"
 
@@ -31,6 +33,37 @@ void OnPngWriteError(png_structp png, png_const_charp) {
 }
 
 void OnPngWriteWarning(png_structp, png_const_charp) {}
+
+// Text and profile chunks are inflated into one buffer; none of a game's needs more than this, and
+// a few kilobytes of deflate could otherwise claim gigabytes (libpng then drops the chunk).
+constexpr size_t kAncillaryChunkLimit = 16u << 20;
+
+void LimitChunkBuffers(png_structp png) {
+    png_set_chunk_malloc_max(png, kAncillaryChunkLimit);
+}
+
+// Walks the chunk headers up to IEND before libpng sees the stream: libpng allocates whatever
+// length a chunk header claims (up to 2 GiB) before finding the data missing. The reason when a
+// chunk runs past the end of `png`; a header cut short is left to libpng to report.
+std::optional<std::string> ChunkOverrun(ByteSpan png) {
+    if (png.size() < 8) return std::nullopt;
+    size_t at = 8; // after the signature
+    while (png.size() - at >= 8) {
+        const uint8_t* p = png.data() + at;
+        const uint32_t length =
+            uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | uint32_t{p[3]};
+        const size_t left = png.size() - at;
+        if (length > left - 8 || left - 8 - length < 4) {
+            char reason[96];
+            std::snprintf(reason, sizeof reason, "the %.4s chunk claims %u bytes where %zu remain",
+                          p + 4, length, left - 8);
+            return std::string(reason);
+        }
+        if (std::memcmp(p + 4, "IEND", 4) == 0) break;
+        at += size_t{12} + length; // at least 12: the walk always advances
+    }
+    return std::nullopt;
+}
 
 struct ReadJob {
     const uint8_t* data;
@@ -63,6 +96,7 @@ bool RunRead(ReadJob* job) {
         return false;
     }
     png_set_read_fn(png, job, ReadFromMemory);
+    LimitChunkBuffers(png);
     png_read_info(png, info);
     png_uint_32 width = 0, height = 0;
     int depth = 0, colorType = 0;
@@ -138,6 +172,7 @@ bool RunReadAny(AnyReadJob* job) {
         return false;
     }
     png_set_read_fn(png, job, ReadAnyFromMemory);
+    LimitChunkBuffers(png);
     png_read_info(png, info);
     png_uint_32 width = 0, height = 0;
     int depth = 0, colorType = 0;
@@ -252,6 +287,10 @@ std::optional<PngHeader> ReadPngHeader(ByteSpan png) {
 
 std::optional<size_t> DecodePng(ByteSpan png, uint32_t* pixels, int width, int height) {
     if (width <= 0 || height <= 0) return std::nullopt;
+    if (ChunkOverrun(png)) {
+        AddExecLog("CDIBSprite::PNGReadError");
+        return std::nullopt;
+    }
     ReadJob job{png.data(),
                 png.size(),
                 0,
@@ -295,6 +334,8 @@ Result<PngPicture> DecodeAnyPng(ByteSpan png, int maxSide) {
     if (uint64_t{png.size()} * 1032 < bits / 8)
         return Refuse("%zu bytes cannot hold the pixels of a %u x %u picture", png.size(), h->width,
                       h->height);
+
+    if (auto overrun = ChunkOverrun(png)) return Refuse("%s", overrun->c_str());
 
     const bool isPalette = h->colorType == kPngColorPalette;
     PngPicture picture;

@@ -16,9 +16,11 @@
 // operations); the handler then returns at once and the tick ends.
 //
 // The handlers live in files by command family: control flow (CDIBSnrBaseScreenControl.cpp),
-// variables and save-data state (CDIBSnrBaseScreenVariables.cpp), and the generated stand-ins
-// (CDIBSnrBaseScreenPending.cpp). The loop, the dispatch table and the parameter check are in
-// CDIBSnrBaseScreen.cpp, the error operations in CDIBSnrBaseScreenErrors.cpp.
+// variables and save-data state (CDIBSnrBaseScreenVariables.cpp), image slots and back-page
+// layers (CDIBSnrBaseScreenLayers.cpp), layer actions (CDIBSnrBaseScreenActions.cpp), and the
+// generated stand-ins (CDIBSnrBaseScreenPending.cpp). The loop, the dispatch table and the
+// parameter check are in CDIBSnrBaseScreen.cpp, the error operations in
+// CDIBSnrBaseScreenErrors.cpp.
 
 #include <array>
 #include <cstdint>
@@ -35,6 +37,8 @@
 
 namespace qw {
 
+class CDIBSnrAction;
+class CDIBSnrLayer;
 class CDIBSnrVVram;
 class CSaveData;
 class CSnrBuffer;
@@ -191,6 +195,13 @@ protected:
     // (0 for an empty slot or one outside the table).
     int32_t* SESlot(int32_t slot);
     int SESlotChannel(int32_t slot);
+    // The picture and layer commands' numbers (parameter `i`): back-page layer 0–15, image
+    // slot 0–255, action 0–255 (the action object). Outside: the parameter error, null / false.
+    CDIBSnrLayer* CheckBackLayer(int32_t layer, int i);
+    bool CheckImageSlot(int32_t slot, int i);
+    CDIBSnrAction* CheckAction(int32_t action, int i);
+    // Where the layer commands report the values they set; null without the development module.
+    virtual LayerDebugHook* GetLayerDebugHook() const;
 
     SnrStartRecord start_;
     CSaveData* save_ = nullptr; // the services' save data, bound at Initialize

@@ -44,16 +44,16 @@
     X(RANDOM,        9,     Params("VVV"),                         Handler)                        \
     X(CMPSTR,        10,    Params("SSL"),                         Handler)                        \
     /* Pictures, layers, transitions and the camera */                                             \
-    X(IMREAD,        100,   Pending("VS"),                         StepOver)                       \
-    X(IMFREE,        101,   Pending("V"),                          StepOver)                       \
-    X(LYIMAGE,       102,   Pending("VE"),                         StepOver)                       \
-    X(LYPOS,         103,   Pending("VVVV"),                       StepOver)                       \
-    X(LYSIZE,        104,   Pending("VVV"),                        StepOver)                       \
-    X(LYCOLOR,       105,   Pending("VVVVV"),                      StepOver)                       \
-    X(LYBLEND,       106,   Pending("VV"),                         StepOver)                       \
-    X(LYANTI,        107,   Pending("VV"),                         StepOver)                       \
-    X(LYACTION,      108,   Pending("VV"),                         StepOver)                       \
-    X(LYCAMSTATE,    109,   Pending("VVVVV"),                      StepOver)                       \
+    X(IMREAD,        100,   Params("VS"),                          Handler)                        \
+    X(IMFREE,        101,   Params("V"),                           Handler)                        \
+    X(LYIMAGE,       102,   Params("VE"),                          Handler)                        \
+    X(LYPOS,         103,   Params("VVVV"),                        Handler)                        \
+    X(LYSIZE,        104,   Params("VVV"),                         Handler)                        \
+    X(LYCOLOR,       105,   Params("VVVVV"),                       Handler)                        \
+    X(LYBLEND,       106,   Params("VV"),                          Handler)                        \
+    X(LYANTI,        107,   Params("VV"),                          Handler)                        \
+    X(LYACTION,      108,   Params("VV"),                          Handler)                        \
+    X(LYCAMSTATE,    109,   Params("VVVVV"),                       Handler)                        \
     X(OVERLAP,       110,   Pending("v(e)*"),                      StepOver)                       \
     X(CAMMOVE,       111,   Pending("VV(vvvv)*").AtLeast(6),       StepOver)                       \
     X(CURSOR,        112,   Params("VE"),                          Handler)                        \
@@ -99,13 +99,13 @@
     X(SELMAKE,       2013,  Pending("VVVVVVVVV"),                  StepOverYield)                  \
     X(SELRUN,        2014,  Pending("VVSS"),                       StepOverYield)                  \
     /* Layer actions */                                                                            \
-    X(ACTMAKE,       2015,  Pending("VV(e)*"),                     StepOver)                       \
-    X(ACTFREE,       2016,  Pending("V"),                          StepOver)                       \
-    X(ACTPLAY,       2017,  Pending("(V)+").Between(1, 10),        StepOver)                       \
-    X(ACTSTOP,       2018,  Pending("(V)+").Between(1, 10),        StepOver)                       \
-    X(SCREENACT,     2019,  Pending("V"),                          StepOver)                       \
+    X(ACTMAKE,       2015,  Params("VV(e)*"),                      Handler)                        \
+    X(ACTFREE,       2016,  Params("V"),                           Handler)                        \
+    X(ACTPLAY,       2017,  Params("(V)+").Between(1, 10),         Handler)                        \
+    X(ACTSTOP,       2018,  Params("(V)+").Between(1, 10),         Handler)                        \
+    X(SCREENACT,     2019,  Params("V"),                           Handler)                        \
     X(SAVESAM,       2020,  Params("V(e)*"),                       Handler)                        \
-    X(FACE,          2021,  Pending(""),                           StepOver)                       \
+    X(FACE,          2021,  Params(""),                            Handler)                        \
     /* Movie controls */                                                                           \
     X(MOVIEPAUSE,    2040,  Pending("SV"),                         StepOver)                       \
     X(MOVIERATE,     2041,  Pending("SV"),                         StepOver)                       \

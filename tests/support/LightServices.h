@@ -60,6 +60,9 @@ public:
     // Sound buffers a test lends (none by default).
     CSEBuffer* GetSEBuffer() const override { return seBuffer; }
     CVoiceBuffer* GetVoiceBuffer() const override { return voiceBuffer; }
+    // The picture cache a test lends (none by default); the save data's image slots are the
+    // test's to point at it.
+    CSpriteCache* GetSpriteCache() const override { return spriteCache; }
     bool IsHeadless() const override { return headless; }
 
     // Each text goes to the device as an error box.
@@ -82,6 +85,7 @@ public:
     bool headless = true;
     CSEBuffer* seBuffer = nullptr;
     CVoiceBuffer* voiceBuffer = nullptr;
+    CSpriteCache* spriteCache = nullptr;
 
 private:
     std::unique_ptr<CSaveData> save_;

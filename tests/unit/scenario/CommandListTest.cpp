@@ -82,7 +82,7 @@ using CommandList = InterpreterFixture;
 // Stand-ins step over their command whatever its parameters: nothing is checked until their
 // handler is built. The message commands end the tick, the others let the next command run.
 TEST_F(CommandList, StandInsStepOverWithoutChecks) {
-    AddScenario("PASS", R"(LYPOS "not", "values"
+    AddScenario("PASS", R"(MOVIERATE 1, 2, 3
 MOV 1, 1
 MSG
 MOV 2, 1
