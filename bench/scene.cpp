@@ -1,19 +1,23 @@
 // A typical scene tick: the demo's first picture scene (the town at dusk: a background, three
-// people and the translucent message panel, pictures read from the built demo game's picture
-// archive), one tick as the main loop runs it — the frame's dirty areas flipped, the pages moved
-// and recomposed, the rectangle list built and the shown page drawn into the frame:
+// people and the translucent message panel), played from the built demo game — its compiled
+// CHAPTER2 scenario on the scenario screen, its pictures from the game's picture archive — until
+// the scene waits for its click. One iteration is one tick as the main window runs it: the
+// frame's dirty areas flipped, the interpreter run (CDIBSnrScreen::Move, which moves and
+// recomposes the pages), the rectangle list built and the shown page drawn into the frame:
 //   ours/idle_tick           nothing changes (the scene waits for a click)
 //   ours/character_changes   one person's picture is swapped on the shown page every tick
-//                            (the page recomposed over that person, the frame copied there)
+//                            (the page recomposed over that person, the frame copied)
 //   ours/character_moves     one person steps 4 pixels to the side every tick
 //   ours/recompose_full      the whole page composed again (a camera move, a transition's end)
+//                            and copied into the frame
 // and its peers in the same run:
 //   memcpy/frame             one 800 × 600 frame copied
 //   pixman/scene_full        pixman compositing the same stack (the background copied, the
 //                            people and the panel OVER it; pictures premultiplied outside the
 //                            timing) and copying the page into a frame
 //   pixman/character_area    pixman recomposing the one person's rectangle and copying it out
-// Run from a release build; CPU time is what counts:
+// (bench_scene_tick measures the same tick on made-up pictures, and the scenario's own layer
+// commands on the page it builds.) Run from a release build; CPU time is what counts:
 //   bench_scene --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 #include <benchmark/benchmark.h>
@@ -21,6 +25,7 @@
 #include <pixman.h>
 
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,12 +33,13 @@
 #include "app/CScreenBuffer.h"
 #include "files/CFileJoin.h"
 #include "graphics/CDIBImage.h"
-#include "graphics/CDIBOverlap.h"
 #include "graphics/CDIBSnrVVram.h"
 #include "graphics/CDIBSprite.h"
 #include "graphics/CSpriteCache.h"
-#include "graphics/CallEffectParam.h"
-#include "graphics/VVramHost.h"
+#include "platform/FileSystem.h"
+#include "save/CSaveData.h"
+#include "scenario/CDIBSnrScreen.h"
+#include "support/LightServices.h"
 
 namespace {
 
@@ -54,69 +60,82 @@ constexpr Placed kScene[] = {{0, "BG_TOWN", 0, 0},
                              {8, "WINDOW", 0, 450}};
 constexpr int kChanging = 2; // Ben's layer
 
-struct Host : VVramHost {
-    FrameDirtyArea* GetFrame() const override { return frame; }
-    CSpriteCache* GetSpriteCache() const override { return cache; }
-    CScreenBuffer* frame = nullptr;
-    CSpriteCache* cache = nullptr;
+class SceneServices : public test::LightServices {
+public:
+    CScreenBuffer* GetScreenBuffer() const override { return buffer; }
+    CScreenBuffer* buffer = nullptr;
 };
 
-// The demo's pictures, the frame and the VVram with the scene shown on its front page.
+// The demo's town chapter on a scenario screen, played up to its first scene's click.
 struct Scene {
     bool Open(benchmark::State& state) {
-        if (!archive.Initialize(QW_DEMO_GAME_DIR, "MGD", ".MGD") || !cache.Initialize(&archive) ||
+        const std::string game = QW_DEMO_GAME_DIR;
+        const auto scenario = platform::ReadWholeFile(game + "/MSD/CHAPTER2.MSD");
+        if (!scenario || !archive.Initialize(game, "MGD", ".MGD") || !cache.Initialize(&archive) ||
             !frame.Initialize()) {
-            state.SkipWithError("the demo game's pictures are missing (build demo_game)");
+            state.SkipWithError("the demo game is missing (build demo_game)");
             return false;
         }
-        host.frame = &frame;
-        host.cache = &cache;
-        if (!vvram.Initialize(&host)) return false;
-        // Held as the image slots hold them, so swapping a picture never decodes it again.
-        for (const char* name : {"BG_TOWN", "CHR_AOI", "CHR_BEN", "CHR_CORA", "WINDOW"}) {
-            CDIBSprite* picture = cache.Read(name);
-            if (!picture) {
-                state.SkipWithError((std::string("cannot read ") + name).c_str());
-                return false;
-            }
-            held.push_back(picture);
+        dir = (std::filesystem::temp_directory_path() / "qw_bench_scene").string();
+        std::filesystem::create_directories(dir);
+        services.AttachSaveData(std::make_unique<CSaveData>(dir + "/"));
+        services.spriteCache = &cache;
+        services.GetSaveData()->imageSlots.SetCache(&cache);
+        services.buffer = &frame;
+        services.scenarios.files[test::ScenarioArchive::Key("CHAPTER2")] = *scenario;
+        if (!screen.Initialize(SnrStartRecord::ForFile("CHAPTER2"))) {
+            state.SkipWithError("the scenario screen did not start");
+            return false;
         }
-        for (const Placed& p : kScene) {
-            CDIBSnrLayer* layer = vvram.GetBackLayer(p.layer);
-            layer->SetImage(p.picture);
-            layer->SetPos(p.x, p.y, 0);
-        }
-        // A cut shows the back page; a few ticks finish it and settle the frame.
-        vvram.StartTransition(CallEffectParam::Make(kEffectBlt, 1));
-        for (int i = 0; i < 6; ++i)
+        // The fade and the three people's entrances take about four seconds of game time.
+        for (int i = 0; i < 400 && !Shown(); ++i)
             Tick();
-        if (vvram.IsTransitionRunning() || !vvram.GetLayer(kChanging)->GetProp().picture) {
+        for (int i = 0; i < 10; ++i)
+            Tick();
+        if (!Shown()) {
             state.SkipWithError("the scene did not come up");
             return false;
         }
+        // Held as the chapter's image slots hold them, so a swap never decodes a picture again.
+        for (const Placed& p : kScene)
+            held.push_back(cache.Read(p.picture));
         // The page a transition drew on is composed whole the first time it changes; the ticks
         // measured are the ones after that.
-        vvram.ComposeFull(vvram.GetFrontPage());
+        VVram().ComposeFull(VVram().GetFrontPage());
         return true;
     }
     ~Scene() {
-        vvram.Release();
         for (CDIBSprite* p : held)
             cache.Free(p);
+        screen.Release();
+        if (services.GetSaveData()) services.GetSaveData()->Release();
+        services.spriteCache = nullptr;
+        if (!dir.empty()) std::filesystem::remove_all(dir);
+    }
+    // Every person and the panel on the shown page, and no transition running.
+    bool Shown() {
+        CDIBSnrVVram* v = screen.GetVVram();
+        if (!v || v->IsTransitionRunning()) return false;
+        for (const Placed& p : kScene)
+            if (!v->GetLayer(p.layer)->GetProp().picture) return false;
+        return true;
     }
     // One tick of the main loop's picture work.
     void Tick() {
+        services.clock.Advance(30);
         frame.FlipDirty();
-        vvram.Move(false);
+        screen.Move();
         frame.BuildRectList();
-        vvram.Draw(*frame.GetImage());
+        screen.Draw(*frame.GetImage());
     }
+    CDIBSnrVVram& VVram() { return *screen.GetVVram(); }
 
+    std::string dir;
+    SceneServices services;
     CFileJoin archive;
     CSpriteCache cache;
     CScreenBuffer frame;
-    Host host;
-    CDIBSnrVVram vvram;
+    CDIBSnrScreen screen;
     std::vector<CDIBSprite*> held;
 };
 
@@ -133,7 +152,7 @@ void OursIdle(benchmark::State& state) {
 void OursCharacterChanges(benchmark::State& state) {
     Scene s;
     if (!s.Open(state)) return;
-    CDIBSnrLayer* layer = s.vvram.GetLayer(kChanging);
+    CDIBSnrLayer* layer = s.VVram().GetLayer(kChanging);
     bool other = false;
     for (auto _ : state) {
         other = !other;
@@ -142,14 +161,14 @@ void OursCharacterChanges(benchmark::State& state) {
         benchmark::DoNotOptimize(s.frame.GetImage()->GetPixels());
         benchmark::ClobberMemory();
     }
-    const int page = s.vvram.GetFrontPage();
-    if (s.vvram.GetPageStats(page).partial == 0) state.SkipWithError("no partial composition");
+    const int page = s.VVram().GetFrontPage();
+    if (s.VVram().GetPageStats(page).partial == 0) state.SkipWithError("no partial composition");
 }
 
 void OursCharacterMoves(benchmark::State& state) {
     Scene s;
     if (!s.Open(state)) return;
-    CDIBSnrLayer* layer = s.vvram.GetLayer(kChanging);
+    CDIBSnrLayer* layer = s.VVram().GetLayer(kChanging);
     int x = 280;
     for (auto _ : state) {
         x = x == 280 ? 284 : 280;
@@ -164,8 +183,8 @@ void OursRecomposeFull(benchmark::State& state) {
     Scene s;
     if (!s.Open(state)) return;
     for (auto _ : state) {
-        s.vvram.ComposeFull(s.vvram.GetFrontPage());
-        s.vvram.Blt(*s.frame.GetImage());
+        s.VVram().ComposeFull(s.VVram().GetFrontPage());
+        s.VVram().Blt(*s.frame.GetImage());
         benchmark::DoNotOptimize(s.frame.GetImage()->GetPixels());
         benchmark::ClobberMemory();
     }
