@@ -10,7 +10,7 @@
 //   png/WINDOW.png      800 × 150  the translucent message panel
 //   png/RULEGRAD.png    800 × 600  a rule picture: a diagonal gradient with a ripple (gray)
 //   png/WIPESTAR.png    256 × 256  a wipe shape: a white star on black
-//   png/DROP.png          6 × 48   a rain drop
+//   png/DROP.png          8 × 72   a rain drop
 //   png/FLARE.png       640 × 256  a lens flare: element 0 the flash (256 × 256), elements
 //                                    1–11 the sprites (64 × 64 cells)
 //   png/SCRATCH.png      72 × 300  three film scratches (elements of 24 × 300)
@@ -378,11 +378,11 @@ Picture WipeStar() {
 }
 
 Picture Drop() {
-    Picture p(6, 48);
+    Picture p(8, 72);
     for (int y = 0; y < p.height; ++y)
         for (int x = 0; x < p.width; ++x) {
-            const double across = 1 - std::fabs(x + 0.5 - 3) / 3;
-            p.Set(x, y, {0.85, 0.92, 1.0}, across * Smooth(0, 44, y));
+            const double across = Smooth(4, 1, std::fabs(x + 0.5 - 4));
+            p.Set(x, y, {0.90, 0.95, 1.0}, across * Smooth(0, 60, y));
         }
     return p;
 }
