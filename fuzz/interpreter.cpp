@@ -105,6 +105,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return made->Initialize(qw::SnrStartRecord::ForFile("FUZZ")) ? made : nullptr;
     }();
     if (!screen || !screen->GetSnrBuffer()->Read("FUZZ")) return 0;
+    // A command an earlier input left waiting (OVERLAP, CAMMOVE) starts afresh, and its
+    // transition or camera move is brought to its end first.
+    screen->ResetStep();
+    for (int settle = 0; settle < 2; ++settle)
+        screen->GetVVram()->Move(true);
     screen->SetWaitState(0, 0);
     // Nothing an earlier input built carries over: its actions would go on moving here (a few
     // hundred fires make every later input slow), and a failure must replay from its input.

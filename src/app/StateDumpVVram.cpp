@@ -113,11 +113,7 @@ std::string DumpVVramJson(const CMainWindow& main) {
     std::string out = "{\"front_page\": " + std::to_string(v->GetFrontPage()) +
                       ", \"screen_action\": " + std::to_string(v->GetScreenAct()) +
                       ",\n    \"actions\": " + ActionsJson(*v) +
-                      ", \"transition\": {\"active\": " + JsonBool(o->IsActive()) +
-                      ", \"effect\": " + std::to_string(o->GetEffect()) +
-                      ", \"elapsed\": " + std::to_string(o->GetElapsed()) +
-                      ", \"duration\": " + std::to_string(o->GetDuration()) +
-                      "},\n    \"pages\": [";
+                      ", \"transition\": " + DumpTransitionJson(o) + ",\n    \"pages\": [";
     for (int page = 0; page < 2; ++page) {
         if (page) out += ",\n    ";
         out += PageJson(*v, page);

@@ -17,10 +17,10 @@
 //
 // The handlers live in files by command family: control flow (CDIBSnrBaseScreenControl.cpp),
 // variables and save-data state (CDIBSnrBaseScreenVariables.cpp), image slots and back-page
-// layers (CDIBSnrBaseScreenLayers.cpp), layer actions (CDIBSnrBaseScreenActions.cpp), and the
-// generated stand-ins (CDIBSnrBaseScreenPending.cpp). The loop, the dispatch table and the
-// parameter check are in CDIBSnrBaseScreen.cpp, the error operations in
-// CDIBSnrBaseScreenErrors.cpp.
+// layers (CDIBSnrBaseScreenLayers.cpp), layer actions (CDIBSnrBaseScreenActions.cpp),
+// transitions and the page cameras (CDIBSnrBaseScreenEffects.cpp), and the generated stand-ins
+// (CDIBSnrBaseScreenPending.cpp). The loop, the dispatch table and the parameter check are in
+// CDIBSnrBaseScreen.cpp, the error operations in CDIBSnrBaseScreenErrors.cpp.
 
 #include <array>
 #include <cstdint>
@@ -42,6 +42,7 @@ class CDIBSnrLayer;
 class CDIBSnrVVram;
 class CSaveData;
 class CSnrBuffer;
+struct CallEffectParam;
 struct ScenarioCommand;
 
 // What a scenario screen is started with (328 bytes): start from a saved game or from a
@@ -133,6 +134,11 @@ public:
         return waitElapsed_;
     }
     void SetWaitState(uint32_t limit, uint32_t elapsed);
+    // Forgets how far a waiting command had got, for a reader moved to another position from
+    // outside (the next command starts afresh).
+    void ResetStep() {
+        step_ = 0;
+    }
     bool GetLatch(int latch) const;
 
 protected:
@@ -191,6 +197,8 @@ protected:
     void SetVariable(int number, int32_t value);
     // Ends the game without asking (scenario errors and END).
     void EndGame();
+    // OVERLAP's transition record goes to the pages here (a screen may watch what starts).
+    virtual void StartOverlap(const CallEffectParam& param);
     // Sound-effect slot `slot` of the save data (null outside 0-255), and the channel it holds
     // (0 for an empty slot or one outside the table).
     int32_t* SESlot(int32_t slot);

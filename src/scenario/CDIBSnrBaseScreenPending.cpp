@@ -5,9 +5,8 @@
 // the movie screen; here they only step over their command (the message commands end the tick,
 // as a message would; MOVIE lets the next command run).
 //
-// The layer, picture, action and effect commands, the sound commands, SELITEM and the movie
-// controls are not built yet: until they are, they step over their command and let the next one
-// run, so scenarios that use them play through.
+// SELITEM and the movie controls are not built yet: until they are, they step over their command
+// and let the next one run, so scenarios that use them play through.
 
 #include "common/ExecLog.h"
 #include "scenario/CDIBSnrBaseScreen.h"

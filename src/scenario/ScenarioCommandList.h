@@ -54,8 +54,8 @@
     X(LYANTI,        107,   Params("VV"),                          Handler)                        \
     X(LYACTION,      108,   Params("VV"),                          Handler)                        \
     X(LYCAMSTATE,    109,   Params("VVVVV"),                       Handler)                        \
-    X(OVERLAP,       110,   Pending("v(e)*"),                      StepOver)                       \
-    X(CAMMOVE,       111,   Pending("VV(vvvv)*").AtLeast(6),       StepOver)                       \
+    X(OVERLAP,       110,   Params("v(e)*"),                       Handler)                        \
+    X(CAMMOVE,       111,   Params("VV(VVVV)*").AtLeast(6),        Handler)                        \
     X(CURSOR,        112,   Params("VE"),                          Handler)                        \
     X(MOVIE,         113,   Pending("SSV"),                        StepOver)                       \
     /* Music, voices and sound effects */                                                          \

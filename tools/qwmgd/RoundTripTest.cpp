@@ -383,7 +383,7 @@ TEST_F(QwmgdTool, SaysWhyItRefusesAPicture) {
         {"palette index",
          *platform::ReadWholeFile(std::string(QWMGD_FIXTURES) + "/palette-bad-index.png"),
          "pixel (1, 0) uses palette entry 5; the palette has 2"},
-        {"cut short", truncated, "the PNG stream ends early"},
+        {"cut short", truncated, "the IDAT chunk claims 18 bytes where 14 remain"},
         {"too wide", huge, "pictures are 1 to 16384 pixels wide and high"},
         {"not a PNG", Bytes{'G', 'I', 'F', '8', '9', 'a', 0, 0}, "not a PNG file"},
     };

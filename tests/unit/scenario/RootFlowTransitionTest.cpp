@@ -20,6 +20,7 @@
 #include "scenario/CRootFlow.h"
 #include "scenario/CSnrBuffer.h"
 #include "support/FakeWindow.h"
+#include "unit/files/FilesTestDir.h"
 
 namespace qw {
 namespace {
@@ -59,12 +60,14 @@ bool Same(const CDIBImage& a, const CDIBImage& b) {
     return std::equal(a.GetPixels(), a.GetPixels() + a.GetByteSize() / 4, b.GetPixels());
 }
 
-class RootFlowTransitionTest : public ::testing::Test {
+// The settings the main window writes when it goes land in a directory of the test's own.
+class RootFlowTransitionTest : public testing::FilesTestDir {
 protected:
     void SetUp() override {
+        FilesTestDir::SetUp();
         CSnrBuffer::SetDefaultSource(&source_);
         main_ = std::make_unique<CMainWindow>(std::make_unique<test::FakeWindow>());
-        auto save = std::make_unique<CSaveData>();
+        auto save = std::make_unique<CSaveData>(Dir());
         save_ = save.get();
         main_->AttachSaveData(std::move(save));
         save_->configEx.frameSpeed = 1;
@@ -82,6 +85,8 @@ protected:
         flow_.Release();
         SetMainWindow(nullptr);
         CSnrBuffer::SetDefaultSource(nullptr);
+        main_.reset();
+        FilesTestDir::TearDown();
     }
     void Tick() {
         flow_.Move();
