@@ -1,8 +1,11 @@
 // Layer actions drawing one frame, beside memcpy of an 800 × 600 frame and pixman doing the
 // comparable compositing: a raster of an opaque 800 × 600 layer against pixman OVER of the
-// frame; a 400 × 400 picture turning against pixman's affine OVER (nearest and bilinear);
-// 200 rain drops against pixman compositing the same number of scaled sprites; the fire action
-// against the flame's tick plus one blend of its layer.
+// frame (the wave swaying rows and columns, or rows only); a 400 × 400 picture turning against
+// pixman's affine OVER (nearest and bilinear); 200 rain drops against pixman compositing the same
+// number of scaled sprites; the fire action against the flame's tick plus one blend of its layer.
+//
+// The action benchmarks also count the allocations their moves and draws make (`allocs`, per
+// iteration; 0 expected), through this program's own operator new.
 //
 // Run from a release build: bench_actions --benchmark_repetitions=5
 //   --benchmark_report_aggregates_only=true
@@ -11,9 +14,13 @@
 
 #include <pixman.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "common/Random.h"
@@ -25,8 +32,31 @@
 #include "graphics/CSpriteCache.h"
 
 namespace {
+std::atomic<long> g_allocations{0};
+} // namespace
+
+void* operator new(std::size_t size) {
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+namespace {
 
 using namespace qw;
+
+// The allocations since `start`, per iteration of the benchmark's loop.
+void ReportAllocations(benchmark::State& state, long start) {
+    const long made = g_allocations.load() - start;
+    state.counters["allocs"] =
+        static_cast<double>(made) / static_cast<double>(std::max<int64_t>(state.iterations(), 1));
+}
 
 constexpr int kW = 800, kH = 600;
 
@@ -100,7 +130,8 @@ ActionDrawParam Param(CDIBImage& dst, CDIBImage& pic, int x, int y, bool blend) 
     return p;
 }
 
-void Raster(benchmark::State& state) {
+// The wave sways rows sideways (direction 0) or rows and columns (2).
+void Raster(benchmark::State& state, int direction) {
     World& w = W();
     CDIBSnrAction a;
     a.Initialize();
@@ -108,15 +139,17 @@ void Raster(benchmark::State& state) {
     d.SetType(ActionType::Raster);
     d.SetC(1000);
     d.SetExtra(0, 12);
-    d.SetExtra(1, 2);
+    d.SetExtra(1, direction);
     a.Setup(d);
     a.Play();
     const ActionDrawParam p = Param(w.frame, w.layer, 0, 0, false);
+    const long allocations = g_allocations.load();
     for (auto _ : state) {
         a.Move(false, 30, 1);
         a.Draw(p);
         benchmark::ClobberMemory();
     }
+    ReportAllocations(state, allocations);
     SetBytes(state);
 }
 
@@ -131,10 +164,12 @@ void Rotation(benchmark::State& state) {
     a.Play();
     a.Move(false, 370, 1); // a visibly turned picture
     const ActionDrawParam p = Param(w.frame, w.square, 200, 100, true);
+    const long allocations = g_allocations.load();
     for (auto _ : state) {
         a.Draw(p);
         benchmark::ClobberMemory();
     }
+    ReportAllocations(state, allocations);
 }
 
 void Rain(benchmark::State& state) {
@@ -155,11 +190,13 @@ void Rain(benchmark::State& state) {
     CDIBImage tiny;
     tiny.Create(1, 1); // the layer itself is not what is measured
     const ActionDrawParam p = Param(w.frame, tiny, 0, 0, true);
+    const long allocations = g_allocations.load();
     for (auto _ : state) {
         a.Move(false, 30, 1);
         a.Draw(p);
         benchmark::ClobberMemory();
     }
+    ReportAllocations(state, allocations);
 }
 
 // A fire over a 400 × 200 layer at the foot of the page: the action's move and draw, beside what
@@ -190,11 +227,13 @@ void FireAction(benchmark::State& state) {
     a.Setup(d);
     a.Play();
     const ActionDrawParam p = Param(w.frame, FireLayer(), kFireX, kFireY, true);
+    const long allocations = g_allocations.load();
     for (auto _ : state) {
         a.Move(false, 30, 1);
         a.Draw(p);
         benchmark::ClobberMemory();
     }
+    ReportAllocations(state, allocations);
 }
 
 void FireTickAndBlend(benchmark::State& state) {
@@ -208,12 +247,14 @@ void FireTickAndBlend(benchmark::State& state) {
     CDIBImage& layer = FireLayer();
     VertexQuad q;
     layer.SetStretchVertex(q, kFireX, kFireY, kFireW, kFireH, 0xFFFFFFFFu);
+    const long allocations = g_allocations.load();
     for (auto _ : state) {
         fire.Move(30);
         layer.StretchBltBlend(&w.frame, q, false);
         fire.Draw(&w.frame);
         benchmark::ClobberMemory();
     }
+    ReportAllocations(state, allocations);
 }
 
 // ---- pixman ----
@@ -290,7 +331,8 @@ void PixmanSprites(benchmark::State& state) {
 
 BENCHMARK(Memcpy)->Name("memcpy/frame");
 BENCHMARK(PixmanOver)->Name("pixman/over_frame");
-BENCHMARK(Raster)->Name("ours/raster_800x600_opaque");
+BENCHMARK_CAPTURE(Raster, both, 2)->Name("ours/raster_800x600_opaque");
+BENCHMARK_CAPTURE(Raster, sideways, 0)->Name("ours/raster_800x600_opaque_sideways");
 BENCHMARK_CAPTURE(PixmanAffine, nearest, PIXMAN_FILTER_NEAREST)->Name("pixman/affine_400_nearest");
 BENCHMARK_CAPTURE(PixmanAffine, bilinear, PIXMAN_FILTER_BILINEAR)
     ->Name("pixman/affine_400_bilinear");

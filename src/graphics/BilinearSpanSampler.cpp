@@ -4,6 +4,11 @@
 
 namespace qw {
 
+std::vector<uint64_t>& BilinearSpanSampler::Sums(int slot) {
+    thread_local std::vector<uint64_t> sums[2];
+    return sums[slot];
+}
+
 int BilinearSpanSampler::AcrossFor(int y, int32_t u, int32_t du, size_t n, int keep) {
     for (int i = 0; i < 2; ++i) {
         const Across& a = cache_[i];
@@ -15,8 +20,9 @@ int BilinearSpanSampler::AcrossFor(int y, int32_t u, int32_t du, size_t n, int k
     const int slot = keep >= 0 ? 1 - keep : (distance(cache_[0]) >= distance(cache_[1]) ? 0 : 1);
     Across& a = cache_[slot];
     a.y = y, a.u = u, a.du = du, a.n = n;
-    if (a.sums.size() < n) a.sums.resize(n);
-    k_.bilinearAcross(a.sums.data(), src_ + static_cast<size_t>(y) * static_cast<size_t>(width_), u,
+    std::vector<uint64_t>& sums = Sums(slot);
+    if (sums.size() < n) sums.resize(n);
+    k_.bilinearAcross(sums.data(), src_ + static_cast<size_t>(y) * static_cast<size_t>(width_), u,
                       du, n);
     return slot;
 }
@@ -50,7 +56,7 @@ void BilinearSpanSampler::Sample(uint32_t* out, int32_t u, int32_t du, int32_t v
     const size_t count = last - first;
     const int top = AcrossFor(y, u0, du, count, -1);
     const int bottom = AcrossFor(y + 1, u0, du, count, top);
-    k_.bilinearDown(out + first, cache_[top].sums.data(), cache_[bottom].sums.data(),
+    k_.bilinearDown(out + first, Sums(top).data(), Sums(bottom).data(),
                     v + static_cast<int32_t>(first) * dv, dv, count);
 }
 

@@ -24,13 +24,15 @@ public:
     void Sample(uint32_t* out, int32_t u, int32_t du, int32_t v, int32_t dv, size_t n);
 
 private:
-    // One source row filtered across for one run of positions.
+    // One source row filtered across for one run of positions. The sums of the two slots are
+    // kept in a scratch of this thread, which only grows (one blit samples at a time), so that a
+    // blit allocates nothing once a span as long has been drawn.
     struct Across {
         int y = -1;
         int32_t u = 0, du = 0;
         size_t n = 0;
-        std::vector<uint64_t> sums;
     };
+    static std::vector<uint64_t>& Sums(int slot);
     // The slot holding row y's sums, filled if needed without touching slot `keep`.
     int AcrossFor(int y, int32_t u, int32_t du, size_t n, int keep);
 

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -143,6 +144,11 @@ public:
     double RasterAmplitude() const;
     // The fire's flame surface (null unless a fire is defined).
     const CDIBFireEx* GetFire() const { return fire_.get(); }
+    // The quads the raster's last draw blended, in order (after the camera, dropped ones left
+    // out).
+    std::span<const VertexQuad> GetRasterQuads() const {
+        return {rasterQuads_.data(), rasterQuadCount_};
+    }
 
     // Raster drawing of one quad: the quad blit's edge scan and nearest sampling, where each
     // destination pixel whose source alpha is not 0 and whose mask byte is 0 is blended with
@@ -215,11 +221,17 @@ private:
         float g;
         int index;
     };
+    struct ColumnRun { // map columns t … t + length − 1 take source columns from `column` on
+        int32_t t, column, length;
+    };
     struct GridPoint {
         QuadCorner corner;
         QuadSource source;
         bool ok; // the corner fits a quad's coordinates
     };
+    // The raster's rows drawn whole, when its quads have the form a sideways wave gives them;
+    // false, drawing nothing, otherwise.
+    bool BlendRasterRows(const ActionDrawParam& param, const VertexQuad* quads, size_t count);
     void SeedDrop(Drop& drop, bool restart);
     bool BuildRain(); // reads dropName_ and seeds the drops
     int32_t RainPeriod() const { return def_.A(); }
@@ -240,10 +252,15 @@ private:
     int32_t turns_ = 0;
     int32_t fadeIn_ = 0;
     int32_t fadeOut_ = 0;
-    int32_t rasterPeriod_ = 0; // c doubled
-    std::vector<uint8_t> mask_;
-    std::vector<GridPoint> grid_;   // the raster's points, rebuilt by each draw
-    std::vector<VertexQuad> quads_; // rain drop quads
+    int32_t rasterPeriod_ = 0;            // c doubled
+    std::vector<GridPoint> grid_;         // the raster's points, rebuilt by each draw
+    std::vector<VertexQuad> rasterQuads_; // the raster's quads of the last draw, in drawing order
+    size_t rasterQuadCount_ = 0;
+    std::vector<int32_t> rowFirst_, rowNext_; // the raster's column map (source columns, or −1)
+    std::vector<int32_t> rowSpecial_;         // its columns with no quad or a second one
+    std::vector<ColumnRun> rowRuns_;          // its other columns, in runs of consecutive ones
+    std::vector<uint32_t> rowSamples_;        // one row of the raster's samples
+    std::vector<VertexQuad> quads_;           // rain drop quads
 
     // Rain.
     CDIBSprite* drop_ = nullptr; // held from the cache

@@ -1,11 +1,12 @@
 // CDIBSnrAction: the raster, a wave through the layer (a = fade-in time, b = fade-out time,
 // c = wave period in ms, doubled at set-up; extra: amplitude and direction, 0 horizontal,
 // 1 vertical, 2 both). The layer is cut into a grid of 50 × 50 quads whose corners sway; the
-// quads are drawn through a mask so that where they overlap each pixel is blended once.
+// quads are drawn through a mask so that where they overlap each pixel is blended once: the whole
+// grid at once (BltMaskedQuads), or row by row when the wave only sways sideways
+// (CDIBSnrActionRasterRows.cpp).
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <numbers>
 #include <vector>
 
@@ -20,7 +21,9 @@ namespace {
 constexpr double kTwoPi = 2 * std::numbers::pi;
 constexpr double kGridStep = 0.02;               // one fiftieth of the layer per grid cell
 constexpr double kAngleStepFactor = 0.019607844; // 1 / 51
-constexpr size_t kPageMask = 800 * 600;
+// The page a raster is usually drawn on; a larger one makes the first draw grow the scratch.
+constexpr int kPageWidth = 800, kPageHeight = 600;
+constexpr size_t kRasterQuads = (CDIBSnrAction::kGrid - 1) * (CDIBSnrAction::kGrid - 1);
 
 int32_t Saturate(int64_t v) {
     return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
@@ -42,17 +45,35 @@ bool CDIBSnrAction::SetupRaster() {
     AddExecLog("CDIBSnrAction::SetupRaster");
     time_ = fadeIn_ = fadeOut_ = 0;
     rasterPeriod_ = Saturate(int64_t{def_.C()} * 2);
-    mask_.assign(kPageMask, 0);
     grid_.assign(static_cast<size_t>(kGrid) * kGrid, GridPoint{});
+    rasterQuads_.assign(kRasterQuads, VertexQuad{});
+    rasterQuadCount_ = 0;
+    ReserveMaskedQuads(kPageWidth, kPageHeight, kRasterQuads);
+    rowFirst_.assign(kPageWidth, -1);
+    rowNext_.assign(kPageWidth, -1);
+    rowSamples_.assign(kPageWidth + 4, 0); // run copies may write three columns past a row
+    rowSpecial_.clear();
+    rowSpecial_.reserve(kPageWidth);
+    rowRuns_.clear();
+    rowRuns_.reserve(kPageWidth);
     return true;
 }
 
 void CDIBSnrAction::ReleaseRaster() {
     AddExecLog("CDIBSnrAction::ReleaseRaster");
-    mask_.clear();
-    mask_.shrink_to_fit();
     grid_.clear();
     grid_.shrink_to_fit();
+    rasterQuads_.clear();
+    rasterQuads_.shrink_to_fit();
+    rasterQuadCount_ = 0;
+    for (std::vector<int32_t>* v : {&rowFirst_, &rowNext_, &rowSpecial_}) {
+        v->clear();
+        v->shrink_to_fit();
+    }
+    rowSamples_.clear();
+    rowSamples_.shrink_to_fit();
+    rowRuns_.clear();
+    rowRuns_.shrink_to_fit();
 }
 
 void CDIBSnrAction::SaveRaster(ByteWriter& out) const {
@@ -116,11 +137,6 @@ void CDIBSnrAction::DrawRaster(const ActionDrawParam& param) {
     AddExecLog("CDIBSnrAction::DrawRaster");
     CDIBImage& dst = *param.dst;
     CDIBImage& pic = *param.picture;
-    const size_t cells = static_cast<size_t>(dst.GetWidth()) * dst.GetHeight();
-    if (mask_.size() < cells) mask_.resize(cells); // only for a surface larger than a page
-    // The marks of the last frame go: each frame blends every pixel once.
-    std::memset(mask_.data(), 0, cells);
-
     const double amp = def_.Extra(0);
     const double ampNow = RasterAmplitude();
     const int direction = def_.Extra(1);
@@ -160,6 +176,7 @@ void CDIBSnrAction::DrawRaster(const ActionDrawParam& param) {
             p.ok = SetCorner(p.corner, x + param.x, y + param.y, param.z);
         }
     }
+    size_t count = 0;
     for (int r = 0; r + 1 < n; ++r) {
         for (int k = 0; k + 1 < n; ++k) {
             const GridPoint* pts[4] = {&grid_[static_cast<size_t>(r * n + k)],
@@ -167,15 +184,20 @@ void CDIBSnrAction::DrawRaster(const ActionDrawParam& param) {
                                        &grid_[static_cast<size_t>((r + 1) * n + k + 1)],
                                        &grid_[static_cast<size_t>((r + 1) * n + k)]};
             if (!pts[0]->ok || !pts[1]->ok || !pts[2]->ok || !pts[3]->ok) continue;
-            VertexQuad q;
+            VertexQuad& q = rasterQuads_[count];
             for (int i = 0; i < 4; ++i) {
                 q.corner[i] = pts[i]->corner;
                 q.source[i] = pts[i]->source;
             }
             q.colour = param.colour;
-            if (CameraTransform(param, q, nullptr)) BltRaster(pic, dst, q, mask_.data());
+            if (CameraTransform(param, q, nullptr)) ++count;
         }
     }
+    rasterQuadCount_ = count;
+    // The quads one by one through BltRaster and a cleared mask give these bytes: each frame
+    // blends every pixel once.
+    if (!BlendRasterRows(param, rasterQuads_.data(), count))
+        BltMaskedQuads(pic, dst, rasterQuads_.data(), count, param.colour, MaskedSpanEnd::AtMaxX);
 }
 
 // The raster's quads are the masked blend's, with spans that reach their max x as the quad

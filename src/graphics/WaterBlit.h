@@ -38,6 +38,16 @@ enum class MaskedSpanEnd { BeforeMaxX, AtMaxX };
 void BltMaskedQuad(const CDIBImage& src, CDIBImage& dst, const VertexQuad& quad, uint8_t* mask,
                    MaskedSpanEnd end);
 
+// A whole mesh through the masked blend: the same bytes as BltMaskedQuad on quads[0], quads[1],
+// … in turn through a mask cleared first, with every quad's colour taken as `colour`. Drawn row
+// by row instead: each destination row first gathers, per pixel, the first sample with alpha ≠ 0
+// that the quads' spans put there in their order, and is blended once when no later quad can
+// reach it. The rows are gathered in a scratch of this thread that grows to the destination and
+// the quad count; ReserveMaskedQuads sizes it up front, so that drawing need not allocate.
+void BltMaskedQuads(const CDIBImage& src, CDIBImage& dst, const VertexQuad* quads, size_t count,
+                    uint32_t colour, MaskedSpanEnd end);
+void ReserveMaskedQuads(int width, int height, size_t count);
+
 // The water's quad: `quad` of `src` into `dst` through `mask` (cleared for `dst`), spans ending
 // before their max x. An axis-aligned quad of exactly the source's size is drawn with BltBlend
 // instead, mask untouched.

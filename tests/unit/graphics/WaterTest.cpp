@@ -113,6 +113,107 @@ TEST(Water, MaskedSpansEndBeforeTheirMaxX) {
     }
 }
 
+// A list of quads drawn at once gives the bytes of the same quads drawn one by one through a
+// cleared mask: overlapping and crossing quads, meshes whose quads share their edges, sources
+// with transparent pixels (a later quad fills what an earlier one left), quads reaching past the
+// page or its clip rectangle, and lists whose quads go back up the page.
+TEST(Water, MaskedQuadListEqualsItsQuadsOneByOne) {
+    const struct {
+        const char* what;
+        bool mesh;       // a 9 × 7 grid of jittered points, else random corners
+        int count;       // random quads
+        int reach;       // corners within −reach … page + reach
+        int clearEvery;  // every n-th source pixel transparent (0: none)
+        bool clip;       // a clip rectangle inside the page
+        uint32_t colour; // 0: random per round
+    } cases[] = {
+        {"random opaque quads", false, 12, 20, 0, false, 0xFFFFFFFFu},
+        {"random quads, a third of the source transparent", false, 12, 20, 3, false, 0},
+        {"random quads far past the page", false, 20, 80, 2, false, 0xFFFFFFFFu},
+        {"random quads in a clip rectangle", false, 12, 20, 4, true, 0},
+        {"one quad", false, 1, 20, 2, false, 0},
+        {"a mesh, opaque", true, 0, 6, 0, false, 0xFFFFFFFFu},
+        {"a mesh, translucent colour and holes", true, 0, 6, 2, false, 0x80FFC0A0u},
+        {"a swaying mesh past the page edges", true, 0, 30, 5, false, 0},
+        {"a mesh in a clip rectangle", true, 0, 6, 3, true, 0xFFFFFFFFu},
+    };
+    std::mt19937 rng(41);
+    constexpr int kW = 96, kH = 72;
+    for (const auto& c : cases) {
+        CDIBImage src;
+        ASSERT_TRUE(src.Create(31, 23));
+        for (size_t i = 0; i < src.GetByteSize() / 4; ++i) {
+            uint32_t p = static_cast<uint32_t>(rng());
+            if (c.clearEvery != 0 && i % static_cast<size_t>(c.clearEvery) == 0) p &= 0x00FFFFFFu;
+            src.GetPixels()[i] = p;
+        }
+        for (int round = 0; round < 12; ++round) {
+            const auto at = [&](int size) {
+                return static_cast<int16_t>(static_cast<int>(rng() % (size + 2 * c.reach)) -
+                                            c.reach);
+            };
+            std::vector<VertexQuad> quads;
+            if (c.mesh) {
+                constexpr int gw = 9, gh = 7;
+                QuadCorner pts[gh + 1][gw + 1];
+                QuadSource srcs[gh + 1][gw + 1];
+                for (int r = 0; r <= gh; ++r)
+                    for (int k = 0; k <= gw; ++k) {
+                        const int jx = static_cast<int>(rng() % (2 * c.reach + 1)) - c.reach;
+                        const int jy = static_cast<int>(rng() % (2 * c.reach + 1)) - c.reach;
+                        pts[r][k] = {static_cast<int16_t>(k * kW / gw + jx),
+                                     static_cast<int16_t>(r * kH / gh + jy), 0};
+                        srcs[r][k] = {static_cast<int16_t>(k * 30 / gw),
+                                      static_cast<int16_t>(r * 22 / gh)};
+                    }
+                for (int r = 0; r < gh; ++r)
+                    for (int k = 0; k < gw; ++k) {
+                        VertexQuad q;
+                        const int rr[4] = {r, r, r + 1, r + 1}, kk[4] = {k, k + 1, k + 1, k};
+                        for (int i = 0; i < 4; ++i) {
+                            q.corner[i] = pts[rr[i]][kk[i]];
+                            q.source[i] = srcs[rr[i]][kk[i]];
+                        }
+                        quads.push_back(q);
+                    }
+            } else {
+                for (int n = 0; n < c.count; ++n) {
+                    VertexQuad q;
+                    for (int i = 0; i < 4; ++i) {
+                        q.corner[i] = {at(kW), at(kH), 0};
+                        q.source[i] = {static_cast<int16_t>(rng() % 31),
+                                       static_cast<int16_t>(rng() % 23)};
+                    }
+                    quads.push_back(q);
+                }
+            }
+            const uint32_t colour = c.colour != 0 ? c.colour : static_cast<uint32_t>(rng());
+            for (VertexQuad& q : quads)
+                q.colour = colour;
+            for (MaskedSpanEnd end : {MaskedSpanEnd::AtMaxX, MaskedSpanEnd::BeforeMaxX}) {
+                CDIBImage want, got;
+                ASSERT_TRUE(want.Create(kW, kH));
+                ASSERT_TRUE(got.Create(kW, kH));
+                for (size_t i = 0; i < want.GetByteSize() / 4; ++i)
+                    want.GetPixels()[i] = got.GetPixels()[i] = static_cast<uint32_t>(rng());
+                if (c.clip) {
+                    want.SetClipRect(7, 5, kW - 12, kH - 9);
+                    got.SetClipRect(7, 5, kW - 12, kH - 9);
+                }
+                std::vector<uint8_t> mask(kW * kH, 0);
+                for (const VertexQuad& q : quads)
+                    BltMaskedQuad(src, want, q, mask.data(), end);
+                BltMaskedQuads(src, got, quads.data(), quads.size(), colour, end);
+                for (int y = 0; y < kH; ++y)
+                    for (int x = 0; x < kW; ++x)
+                        ASSERT_EQ(got.Row(y)[x], want.Row(y)[x])
+                            << c.what << ", round " << round << ", end " << int(end) << " at " << x
+                            << "," << y;
+            }
+        }
+    }
+}
+
 // A still surface drawn with a translucent colour: every covered pixel is the blend of the
 // ground and the picture exactly once, even where mesh quads meet.
 TEST(Water, TranslucentColourBlendsEachPixelOnce) {
