@@ -93,6 +93,9 @@ private:
         // and column map.
         std::vector<uint8_t> bytes;
         std::vector<int> columns;
+        std::vector<uint8_t> plane; // Wipe's shape as mask bytes
+        std::vector<uint32_t> row;  // LensFlare's flash rows stretched to flashWidth
+        int flashWidth = 0;
         int width = 0, height = 0; // the effect's frame size (the common size of from and to)
         std::array<double, 4> angle{};
         int start = 0, end = 0, direction = 0; // LensFlare
@@ -133,6 +136,7 @@ private:
     void DrawRotate(CDIBImage& frame);
     void SetupLensFlare(const CallEffectParam& param);
     void DrawLensFlare(CDIBImage& frame);
+    void StretchFlashRows(int w);
     void DrawTwist(CDIBImage& frame);
     void SetupBound(const CallEffectParam& param);
     void DrawBound(CDIBImage& frame);

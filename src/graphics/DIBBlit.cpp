@@ -35,6 +35,26 @@ void CDIBImage::RectBlit(RectOp op, CDIBImage* dst, int dx, int dy, int sx, int 
     // are overwritten.
     const bool upward = dst == this && y > v;
     const PixelKernels& k = ActivePixelKernels();
+    // Whole rows of both surfaces are one run of pixels: one call covers them (for a blit
+    // within one surface only the copy, whose memmove keeps the order right).
+    if (n == static_cast<size_t>(width_) && n == static_cast<size_t>(dst->width_) &&
+        (dst != this || op == RectOp::Copy)) {
+        uint32_t* d = dst->Row(static_cast<int>(y));
+        const uint32_t* s = Row(static_cast<int>(v));
+        const size_t all = n * static_cast<size_t>(rows);
+        switch (op) {
+        case RectOp::Copy:
+            std::memmove(d, s, all * 4);
+            break;
+        case RectOp::Blend:
+            k.bltBlend(d, s, all, colour);
+            break;
+        case RectOp::Fast:
+            k.bltFast(d, s, all, colour);
+            break;
+        }
+        return;
+    }
     for (int i = 0; i < rows; ++i) {
         const int r = upward ? rows - 1 - i : i;
         uint32_t* d = dst->Row(static_cast<int>(y) + r) + x;

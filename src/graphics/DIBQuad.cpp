@@ -3,15 +3,19 @@
 // source positions at both ends, and the span is stepped across in 16.16 fixed point.
 
 #include <algorithm>
+#include <type_traits>
+#include <typeinfo>
 #include <vector>
 
 #include "common/ExecLog.h"
 #include "graphics/BilinearSpanSampler.h"
 #include "graphics/CDIBImage.h"
+#include "graphics/CDIBSprite.h"
 #include "graphics/PixelKernels.h"
 #include "graphics/PixelKernelsScalar.h"
 #include "graphics/PixelRules.h"
 #include "graphics/QuadEdgeScan.h"
+#include "graphics/StepDivide.h"
 
 namespace qw {
 
@@ -46,9 +50,14 @@ uint32_t* Scratch(size_t n) {
     return buffer.data();
 }
 
-uint32_t ShadeColour(uint32_t c, uint32_t light) {
-    return (c & 0xFF000000u) | ((pixel::Ch(c, 16) * light >> 8) << 16) |
-           ((pixel::Ch(c, 8) * light >> 8) << 8) | (pixel::Ch(c, 0) * light >> 8);
+// The additive pixel is a virtual operation, so a surface class may give its own; the span
+// kernel stands in for it only where the class keeps the base's (the sprite does).
+bool UsesBaseAddBlend(const CDIBImage& src) {
+    static_assert(
+        std::is_same_v<decltype(&CDIBSprite::AddBlendPixel), decltype(&CDIBImage::AddBlendPixel)>,
+        "the sprite gives its own additive pixel: drop it from the list below");
+    const std::type_info& type = typeid(src);
+    return type == typeid(CDIBImage) || type == typeid(CDIBSprite);
 }
 
 } // namespace
@@ -66,7 +75,7 @@ bool CDIBImage::QuadShortcut(QuadOp op, CDIBImage* dst, const VertexQuad& q) {
         return true;
     case QuadOp::Shadow:
         BltBlend(dst, x, y, sx, sy, w, h,
-                 ShadeColour(q.colour, 255 - std::clamp<int>(q.corner[0].shade, 0, 255)));
+                 pixel::ShadeColour(q.colour, 255 - std::clamp<int>(q.corner[0].shade, 0, 255)));
         return true;
     case QuadOp::Fast:
         BltFast(dst, x, y, sx, sy, w, h, q.colour);
@@ -100,15 +109,17 @@ void CDIBImage::QuadBlit(QuadOp op, CDIBImage* dst, const VertexQuad& q, bool sm
     // Copy and the blends step the source by (extent + 1) / length, the others by extent / length.
     const int plus = nearestStep ? 0 : 1;
     const uint32_t c = q.colour;
+    const bool plainAdd = op == QuadOp::Add && UsesBaseAddBlend(*this);
     const uint32_t* src = pixels_.data();
-    const size_t pitch = static_cast<size_t>(width_);
     for (int y = scan.FirstRow(); y <= scan.LastRow(); ++y) {
         const ScanEdgeRow& r = scan.Row(y);
         if (!(r.minX < dst->width_ || r.maxX >= 0)) continue;
         const int64_t len = int64_t{r.maxX} - r.minX + 1;
-        const int64_t du = (int64_t{r.uMax - r.uMin + plus} << 16) / len;
-        const int64_t dv = (int64_t{r.vMax - r.vMin + plus} << 16) / len;
-        const int64_t dl = (int64_t{r.lightMax - r.lightMin} << 16) / len;
+        const int64_t du = StepDivide(int64_t{r.uMax - r.uMin + plus} << 16, len);
+        const int64_t dv = StepDivide(int64_t{r.vMax - r.vMin + plus} << 16, len);
+        // Only the shaded blend steps the light.
+        const int64_t dl =
+            op == QuadOp::Shadow ? StepDivide(int64_t{r.lightMax - r.lightMin} << 16, len) : 0;
         int64_t u = int64_t{r.uMin} << 16, v = int64_t{r.vMin} << 16;
         int64_t l = int64_t{r.lightMin} << 16;
         int start = r.minX;
@@ -131,16 +142,7 @@ void CDIBImage::QuadBlit(QuadOp op, CDIBImage* dst, const VertexQuad& q, bool sm
                 bilinear.Sample(out, u32, du32, v32, dv32, n);
                 return;
             }
-            if (dv32 == 0) { // one source row
-                const uint32_t* row = src + static_cast<size_t>(v32 >> 16) * pitch;
-                int32_t su = u32;
-                for (size_t i = 0; i < n; ++i, su += du32)
-                    out[i] = row[su >> 16];
-                return;
-            }
-            int32_t su = u32, sv = v32;
-            for (size_t i = 0; i < n; ++i, su += du32, sv += dv32)
-                out[i] = src[static_cast<size_t>(sv >> 16) * pitch + static_cast<size_t>(su >> 16)];
+            k.nearestRow(out, src, width_, height_, u32, du32, v32, dv32, n);
         };
         switch (op) {
         case QuadOp::Copy:
@@ -161,8 +163,18 @@ void CDIBImage::QuadBlit(QuadOp op, CDIBImage* dst, const VertexQuad& q, bool sm
         case QuadOp::Shadow: {
             uint32_t* s = Scratch(n);
             sample(s);
-            for (size_t i = 0; i < n; ++i, l += dl)
-                d[i] = pixel::Blend(d[i], s[i], ShadeColour(c, static_cast<uint32_t>(l >> 16)));
+            k.shadeBlend(d, s, n, c, l, dl);
+            break;
+        }
+        case QuadOp::Add: {
+            uint32_t* s = Scratch(n);
+            sample(s);
+            if (plainAdd) {
+                k.addBlend(d, s, n, c);
+                break;
+            }
+            for (size_t i = 0; i < n; ++i)
+                AddBlendPixel(d + i, s[i], c);
             break;
         }
         default: {
@@ -170,9 +182,6 @@ void CDIBImage::QuadBlit(QuadOp op, CDIBImage* dst, const VertexQuad& q, bool sm
             sample(s);
             for (size_t i = 0; i < n; ++i) {
                 switch (op) {
-                case QuadOp::Add:
-                    AddBlendPixel(d + i, s[i], c);
-                    break;
                 case QuadOp::Xor:
                     d[i] = pixel::XorBlend(d[i], s[i], c);
                     break;

@@ -12,6 +12,7 @@
 #include "graphics/CDIBSprite.h"
 #include "graphics/DIBFade.h"
 #include "graphics/PixelRules.h"
+#include "graphics/TransitionKernels.h"
 
 namespace qw {
 
@@ -82,6 +83,26 @@ void CDIBOverlap::DrawRotate(CDIBImage& frame) {
 
 // --- LensFlare ------------------------------------------------------------------------------
 
+namespace {
+
+// The flash: element 0 of the flare (the whole picture when it has no elements), kept inside
+// the picture.
+struct FlashArea {
+    int x, y, w, h;
+};
+FlashArea FlashOf(const CDIBSprite& flare) {
+    FlashArea a{0, 0, flare.GetWidth(), flare.GetHeight()};
+    if (const SpriteElement* e = flare.GetElement(0)) {
+        a.x = std::clamp<int>(e->x, 0, flare.GetWidth() - 1);
+        a.y = std::clamp<int>(e->y, 0, flare.GetHeight() - 1);
+        a.w = std::clamp<int>(e->w, 1, flare.GetWidth() - a.x);
+        a.h = std::clamp<int>(e->h, 1, flare.GetHeight() - a.y);
+    }
+    return a;
+}
+
+} // namespace
+
 void CDIBOverlap::SetupLensFlare(const CallEffectParam& param) {
     AddExecLog("CDIBOverlap::SetupLensFlare");
     state_.start = param.FlareStart();
@@ -89,40 +110,66 @@ void CDIBOverlap::SetupLensFlare(const CallEffectParam& param) {
     state_.direction = param.FlareDirection();
     // Without its picture the effect is the plain fade (the read error has been reported).
     state_.picture = ReadPicture(param.FlareImage(), true);
+    if (state_.picture && state_.width > 0 && state_.picture->GetWidth() > 0 &&
+        state_.picture->GetHeight() > 0) {
+        // The flash's rows stretched to the effect's width once, here: drawing then reads one
+        // of them per frame row. Rows are state_.width apart, so a narrower frame's rows fit.
+        state_.row.resize(static_cast<size_t>(FlashOf(*state_.picture).h) *
+                          static_cast<size_t>(state_.width));
+        StretchFlashRows(state_.width);
+    }
+}
+
+void CDIBOverlap::StretchFlashRows(int w) {
+    const FlashArea a = FlashOf(*state_.picture);
+    uint32_t* out = state_.row.data();
+    for (int y = 0; y < a.h; ++y, out += state_.width) {
+        const uint32_t* src = state_.picture->Row(a.y + y) + a.x;
+        for (int x = 0; x < w; ++x)
+            out[x] = src[int64_t{x} * a.w / w];
+    }
+    state_.flashWidth = w;
 }
 
 void CDIBOverlap::DrawLensFlare(CDIBImage& frame) {
     AddExecLog("CDIBOverlap::DrawLensFlare");
-    DrawFade(frame);
     CDIBSprite* flare = state_.picture;
     // With end ≤ start there is no flare, only the fade.
-    if (!flare || state_.end <= state_.start || elapsed_ < state_.start || elapsed_ > state_.end)
+    if (!flare || state_.end <= state_.start || elapsed_ < state_.start || elapsed_ > state_.end) {
+        DrawFade(frame);
         return;
+    }
     const double q = static_cast<double>(elapsed_ - state_.start) / (state_.end - state_.start);
-    if (q > 0.3 && q < 0.6) {
+    // The flash needs its stretched rows (none for an empty picture or page).
+    if (q > 0.3 && q < 0.6 && !state_.row.empty()) {
         // The flash: element 0 scaled over the frame, mixed in by its alpha and a level that
         // rises to 255 in the middle of the window and falls again.
         const double qq = (q - 0.3) * 3.3333333;
         const int k = static_cast<int>(qq < 0.5 ? 510 * qq : 255 - (qq - 0.5) * 510);
-        const SpriteElement* e = flare->GetElement(0);
-        int ex = 0, ey = 0, ew = flare->GetWidth(), eh = flare->GetHeight();
-        if (e) {
-            ex = std::clamp<int>(e->x, 0, flare->GetWidth() - 1);
-            ey = std::clamp<int>(e->y, 0, flare->GetHeight() - 1);
-            ew = std::clamp<int>(e->w, 1, flare->GetWidth() - ex);
-            eh = std::clamp<int>(e->h, 1, flare->GetHeight() - ey);
-        }
-        const int w = DrawWidth(frame), h = DrawHeight(frame);
+        const int w = DrawWidth(frame), h = DrawHeight(frame), eh = FlashOf(*flare).h;
+        if (w > 0 && w != state_.flashWidth) StretchFlashRows(w);
+        const TransitionKernels& kernels = ActiveTransitionKernels();
+        const uint32_t level = static_cast<uint32_t>(std::clamp(k, 0, 255));
+        // The fade and the flash row by row while the row is in the cache when the pages and
+        // the frame have one size (the flash then covers the whole frame); else the fade first.
+        const int fade = static_cast<int>(Level(255));
+        const bool byRow = fade < 255 && frame.GetWidth() == from_->GetWidth() &&
+                           frame.GetWidth() == to_->GetWidth() &&
+                           frame.GetHeight() == from_->GetHeight() &&
+                           frame.GetHeight() == to_->GetHeight();
+        if (!byRow) DrawFade(frame);
         for (int y = 0; y < h; ++y) {
-            const uint32_t* src = flare->Row(ey + static_cast<int>(int64_t{y} * eh / h));
             uint32_t* out = frame.Row(y);
-            for (int x = 0; x < w; ++x) {
-                const uint32_t f = src[ex + int64_t{x} * ew / w];
-                const uint32_t a = (pixel::Ch(f, 24) + static_cast<uint32_t>(std::max(k, 0))) >> 1;
-                out[x] = (out[x] & 0xFF000000u) |
-                         (pixel::Fade255(out[x], f, std::min<uint32_t>(a, 255)) & 0x00FFFFFFu);
-            }
+            const uint32_t* flash =
+                state_.row.data() + static_cast<size_t>(int64_t{y} * eh / h) * state_.width;
+            if (byRow)
+                kernels.fadeFlash(out, from_->Row(y), to_->Row(y), flash, static_cast<size_t>(w),
+                                  static_cast<uint32_t>(std::max(fade, 0)), level);
+            else
+                kernels.flashMix(out, flash, static_cast<size_t>(w), level);
         }
+    } else {
+        DrawFade(frame);
     }
     if (q <= 0) return;
     // Eleven sprites along a line from the frame's centre that turns slowly with q; they grow

@@ -2,6 +2,7 @@
 // bytes are per-pixel thresholds) and Wipe (a shape that grows or shrinks over the frame).
 
 #include <algorithm>
+#include <cstring>
 
 #include "common/ExecLog.h"
 #include "graphics/CDIBOverlap.h"
@@ -109,6 +110,16 @@ void CDIBOverlap::SetupWipe(std::string_view shape, int mode) {
     // The mask row and column map of one frame, made once so drawing allocates nothing.
     state_.bytes.assign(static_cast<size_t>(state_.width), 0);
     state_.columns.assign(static_cast<size_t>(state_.width), 0);
+    // The shape's mask bytes (the low byte of each pixel), with the 15 bytes the mask
+    // kernel may read past a row's end.
+    if (state_.picture) {
+        const CDIBSprite& s = *state_.picture;
+        state_.plane.assign(static_cast<size_t>(s.GetWidth()) * s.GetHeight() + 15, 0);
+        for (int y = 0; y < s.GetHeight(); ++y)
+            for (int x = 0; x < s.GetWidth(); ++x)
+                state_.plane[static_cast<size_t>(y) * s.GetWidth() + x] =
+                    static_cast<uint8_t>(s.Row(y)[x]);
+    }
 }
 
 void CDIBOverlap::DrawWipe(CDIBImage& frame) {
@@ -131,15 +142,30 @@ void CDIBOverlap::DrawWipe(CDIBImage& frame) {
     // Where the shape is set: the to surface in mode 0, the from surface in mode 1.
     const CDIBImage* clear = state_.mode == 0 ? from_ : to_;
     const CDIBImage* set = state_.mode == 0 ? to_ : from_;
+    // Outside the box the mask is 0 and the row is the clear surface's; inside, the mask row
+    // comes from one shape row, made again only when the shape row changes.
     uint8_t* mask = state_.bytes.data();
+    const auto copyClear = [&](uint32_t* out, const uint32_t* in, int from, int to) {
+        if (to > from)
+            std::memmove(out + from, in + from, static_cast<size_t>(to - from) * sizeof(uint32_t));
+    };
+    int maskRow = -1;
     for (int y = 0; y < fh; ++y) {
-        std::fill(mask, mask + fw, uint8_t{0});
-        if (y >= by && y < by + bh && x0 < x1) {
-            const uint32_t* row = state_.picture->Row(static_cast<int>((y - by) * sh / bh));
-            for (int x = x0; x < x1; ++x)
-                mask[x] = static_cast<uint8_t>(row[state_.columns[static_cast<size_t>(x)]]);
+        uint32_t* out = frame.Row(y);
+        const uint32_t* in = clear->Row(y);
+        if (y < by || y >= by + bh || x0 >= x1) {
+            copyClear(out, in, 0, fw);
+            continue;
         }
-        k.maskSelect(frame.Row(y), clear->Row(y), set->Row(y), mask, static_cast<size_t>(fw));
+        const int sy = static_cast<int>((y - by) * sh / bh);
+        if (sy != maskRow) {
+            k.maskStretch(mask + x0, state_.plane.data() + static_cast<size_t>(sy) * sw,
+                          state_.columns.data() + x0, static_cast<size_t>(x1 - x0));
+            maskRow = sy;
+        }
+        copyClear(out, in, 0, x0);
+        k.maskSelect(out + x0, in + x0, set->Row(y) + x0, mask + x0, static_cast<size_t>(x1 - x0));
+        copyClear(out, in, x1, fw);
     }
 }
 

@@ -21,14 +21,25 @@ struct PixelKernels {
     void (*bltFast)(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour);
     void (*blend)(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour);
     void (*modulate)(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour);
+    // PixelRules.h's AddBlend over n pixels.
+    void (*addBlend)(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour);
+    // The shaded quad blend: pixel i gets Blend with ShadeColour(colour, light_i), light_i =
+    // (light + i × dlight) >> 16 (16.16, stepped in 64 bits as the span does).
+    void (*shadeBlend)(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour, int64_t light,
+                       int64_t dlight);
     // Fade255 / FadeShift8 of a and b with level k (0..255); FadeToColour is Fade255 of src and
     // one colour.
     void (*fade255)(uint32_t* dst, const uint32_t* a, const uint32_t* b, size_t n, uint32_t k);
     void (*fadeShift8)(uint32_t* dst, const uint32_t* a, const uint32_t* b, size_t n, uint32_t k);
     void (*fadeToColour)(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour, uint32_t k);
-    // n samples of `src` (width × height, rows of `width` words) along a line: output i samples
-    // at u + i × du, v + i × dv (16.16). Bilinear where the 2 × 2 block lies inside the surface,
-    // the pixel as it is at the last column and row. Callers keep every position inside.
+    // n nearest samples of `src` (width × height) along a line: out[i] = the pixel at column
+    // (u + i × du) >> 16, row (v + i × dv) >> 16 (16.16, stepped in 32 bits). Callers keep every
+    // position inside.
+    void (*nearestRow)(uint32_t* out, const uint32_t* src, int width, int height, int32_t u,
+                       int32_t du, int32_t v, int32_t dv, size_t n);
+    // The same line sampled bilinearly: output i samples at u + i × du, v + i × dv (16.16).
+    // Bilinear where the 2 × 2 block lies inside the surface, the pixel as it is at the last
+    // column and row. Callers keep every position inside.
     void (*bilinearRow)(uint32_t* out, const uint32_t* src, int width, int height, int32_t u,
                         int32_t du, int32_t v, int32_t dv, size_t n);
     // The same filter in two passes, for spans that stay on one source row (BilinearSpanSampler).

@@ -90,9 +90,16 @@ void BltBlend(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
         _mm256_setr_epi8(11, -1, 11, -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1, 11, -1, 11,
                          -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1);
     const __m256i w255 = _mm256_set1_epi16(255);
+    // A tint of alpha alone (R, G, B 255, the transitions' "alpha A") leaves the colour bytes
+    // as they are (s × 255 / 255) and scales only the alpha: that done, it blends as untinted.
+    const bool alphaOnly = !white && (colour & 0x00FFFFFFu) == 0x00FFFFFFu;
+    const __m256i tintAlpha = _mm256_set1_epi32(static_cast<int>(colour >> 24));
+    const __m256i tintAlpha24 = _mm256_slli_epi32(tintAlpha, 24);
+    const __m256i weight = _mm256_set1_epi16(static_cast<short>(colour >> 24));
+    const __m256i rest = _mm256_set1_epi16(static_cast<short>(255 - (colour >> 24)));
     size_t i = 0;
     for (; i + 8 <= n; i += 8) {
-        const __m256i s = Load(src + i);
+        __m256i s = Load(src + i);
         if (_mm256_testz_si256(s, alpha)) continue;  // all transparent
         if (white && _mm256_testc_si256(s, alpha)) { // all opaque
             Store(dst + i, s);
@@ -100,7 +107,23 @@ void BltBlend(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
         }
         const __m256i d = Load(dst + i);
         __m256i lo, hi;
-        if (white) {
+        if (alphaOnly && _mm256_testc_si256(s, alpha)) {
+            // All opaque: every pixel blends its colour with the tint's alpha A, and its alpha
+            // byte is A (255 × A / 255) blended the same way.
+            const __m256i t = _mm256_or_si256(_mm256_andnot_si256(alpha, s), tintAlpha24);
+            lo = Div255(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(t, zero), weight),
+                                         _mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero), rest)));
+            hi = Div255(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(t, zero), weight),
+                                         _mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero), rest)));
+            Store(dst + i, _mm256_packus_epi16(lo, hi));
+            continue;
+        }
+        if (alphaOnly) {
+            // s.A × A in the low half of each pixel's lane (the high half stays 0), / 255.
+            const __m256i a = Div255(_mm256_mullo_epi16(_mm256_srli_epi32(s, 24), tintAlpha));
+            s = _mm256_or_si256(_mm256_andnot_si256(alpha, s), _mm256_slli_epi32(a, 24));
+        }
+        if (white || alphaOnly) {
             const __m256i al = _mm256_shuffle_epi8(s, alphaLo),
                           ah = _mm256_shuffle_epi8(s, alphaHi);
             const __m256i sl = _mm256_unpacklo_epi8(s, zero), sh = _mm256_unpackhi_epi8(s, zero);
@@ -272,6 +295,78 @@ void Modulate(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
     sse2::Modulate(dst + i, src + i, n - i, colour);
 }
 
+void AddBlend(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
+    if (colour == 0) return;
+    const bool white = colour == 0xFFFFFFFFu;
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i c = Widen(colour);
+    const __m256i alpha = AlphaBits();
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        __m256i lo = _mm256_unpacklo_epi8(Load(src + i), zero);
+        __m256i hi = _mm256_unpackhi_epi8(Load(src + i), zero);
+        if (!white) {
+            lo = Div255(_mm256_mullo_epi16(lo, c));
+            hi = Div255(_mm256_mullo_epi16(hi, c));
+        }
+        const __m256i t = _mm256_packus_epi16(lo, hi);
+        const __m256i add = _mm256_packus_epi16(Div255(_mm256_mullo_epi16(lo, SpreadAlpha(lo))),
+                                                Div255(_mm256_mullo_epi16(hi, SpreadAlpha(hi))));
+        const __m256i x = _mm256_blendv_epi8(add, t, alpha);
+        Store(dst + i, _mm256_adds_epu8(Load(dst + i), x));
+    }
+    sse2::AddBlend(dst + i, src + i, n - i, colour);
+}
+
+void ShadeBlend(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour, int64_t light,
+                int64_t dlight) {
+    const int64_t last = light + static_cast<int64_t>(n) * dlight - dlight;
+    if (n < 8 || light < 0 || last < 0 || light >= (int64_t{256} << 16) ||
+        last >= (int64_t{256} << 16))
+        return sse2::ShadeBlend(dst, src, n, colour, light, dlight);
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i c = Widen(colour);
+    const __m256i keepLight =
+        _mm256_set_epi16(0, -1, -1, -1, 0, -1, -1, -1, 0, -1, -1, -1, 0, -1, -1, -1);
+    const __m256i alphaScale =
+        _mm256_set_epi16(256, 0, 0, 0, 256, 0, 0, 0, 256, 0, 0, 0, 256, 0, 0, 0);
+    const auto l32 = static_cast<uint32_t>(light), d32 = static_cast<uint32_t>(dlight);
+    __m256i lv = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int32_t>(l32)),
+                                  _mm256_mullo_epi32(_mm256_set1_epi32(static_cast<int32_t>(d32)),
+                                                     _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)));
+    const __m256i step = _mm256_set1_epi32(static_cast<int32_t>(d32 * 8u));
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8, lv = _mm256_add_epi32(lv, step)) {
+        const __m256i s = Load(src + i);
+        const int clear = TransparentMask(s);
+        if (clear == 0xFF) continue;
+        const __m256i l = _mm256_srli_epi32(lv, 16);
+        const __m256i pairs = _mm256_or_si256(l, _mm256_slli_epi32(l, 16));
+        const __m256i llo = _mm256_or_si256(
+            _mm256_and_si256(_mm256_unpacklo_epi32(pairs, pairs), keepLight), alphaScale);
+        const __m256i lhi = _mm256_or_si256(
+            _mm256_and_si256(_mm256_unpackhi_epi32(pairs, pairs), keepLight), alphaScale);
+        const __m256i tlo =
+            _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(s, zero),
+                                                 _mm256_srli_epi16(_mm256_mullo_epi16(c, llo), 8)),
+                              8);
+        const __m256i thi =
+            _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(s, zero),
+                                                 _mm256_srli_epi16(_mm256_mullo_epi16(c, lhi), 8)),
+                              8);
+        const __m256i d = Load(dst + i);
+        __m256i out = _mm256_packus_epi16(BlendHalf(tlo, _mm256_unpacklo_epi8(d, zero)),
+                                          BlendHalf(thi, _mm256_unpackhi_epi8(d, zero)));
+        if (clear) {
+            const __m256i keep = _mm256_cmpeq_epi32(_mm256_and_si256(s, AlphaBits()), zero);
+            out = _mm256_blendv_epi8(out, d, keep);
+        }
+        Store(dst + i, out);
+    }
+    sse2::ShadeBlend(dst + i, src + i, n - i, colour, light + static_cast<int64_t>(i) * dlight,
+                     dlight);
+}
+
 template <bool kShift8>
 void FadeLoop(uint32_t* dst, const uint32_t* a, const uint32_t* b, size_t n, uint32_t k) {
     const __m256i zero = _mm256_setzero_si256();
@@ -360,6 +455,43 @@ void BilinearDown(uint32_t* out, const uint64_t* top, const uint64_t* bottom, in
     sse2::BilinearDown(out + i, top + i, bottom + i, v, dv, n - i);
 }
 
+// Eight samples per gather; the word offsets row × width + column must fit 31 bits.
+void NearestRow(uint32_t* out, const uint32_t* src, int width, int height, int32_t u, int32_t du,
+                int32_t v, int32_t dv, size_t n) {
+    if (int64_t{width} * height > INT32_MAX)
+        return sse2::NearestRow(out, src, width, height, u, du, v, dv, n);
+    if (n < 8) {
+        // A short span (a small quad's row) in place: the tail call would cost more than it.
+        const auto pitch = static_cast<size_t>(width);
+        for (size_t i = 0; i < n; ++i, u += du, v += dv)
+            out[i] = src[static_cast<size_t>(v >> 16) * pitch + static_cast<size_t>(u >> 16)];
+        return;
+    }
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const auto uu = static_cast<uint32_t>(u), vu = static_cast<uint32_t>(v);
+    const auto duu = static_cast<uint32_t>(du), dvu = static_cast<uint32_t>(dv);
+    __m256i su = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int32_t>(uu)),
+                                  _mm256_mullo_epi32(_mm256_set1_epi32(du), lanes));
+    __m256i sv = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int32_t>(vu)),
+                                  _mm256_mullo_epi32(_mm256_set1_epi32(dv), lanes));
+    const __m256i stepU = _mm256_set1_epi32(static_cast<int32_t>(duu * 8u));
+    const __m256i stepV = _mm256_set1_epi32(static_cast<int32_t>(dvu * 8u));
+    const __m256i pitch = _mm256_set1_epi32(width);
+    const int* base = reinterpret_cast<const int*>(src);
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i index = _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(sv, 16), pitch),
+                                               _mm256_srai_epi32(su, 16));
+        Store(out + i, _mm256_i32gather_epi32(base, index, 4));
+        su = _mm256_add_epi32(su, stepU);
+        sv = _mm256_add_epi32(sv, stepV);
+    }
+    // The tail goes on from where the lanes stopped, wrapping as they do.
+    sse2::NearestRow(out + i, src, width, height,
+                     static_cast<int32_t>(uu + duu * static_cast<uint32_t>(i)), du,
+                     static_cast<int32_t>(vu + dvu * static_cast<uint32_t>(i)), dv, n - i);
+}
+
 constexpr PixelKernels kKernels{
     .name = "avx2",
     .fill = Fill,
@@ -367,9 +499,12 @@ constexpr PixelKernels kKernels{
     .bltFast = BltFast,
     .blend = Blend,
     .modulate = Modulate,
+    .addBlend = AddBlend,
+    .shadeBlend = ShadeBlend,
     .fade255 = Fade255,
     .fadeShift8 = FadeShift8,
     .fadeToColour = FadeToColour,
+    .nearestRow = NearestRow,
     .bilinearRow = sse2::BilinearRow,
     .bilinearAcross = sse2::BilinearAcross,
     .bilinearDown = BilinearDown,

@@ -34,6 +34,18 @@ void Modulate(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
         dst[i] = pixel::Modulate(src[i], colour);
 }
 
+void AddBlend(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
+    for (size_t i = 0; i < n; ++i)
+        dst[i] = pixel::AddBlend(dst[i], src[i], colour);
+}
+
+void ShadeBlend(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour, int64_t light,
+                int64_t dlight) {
+    for (size_t i = 0; i < n; ++i, light += dlight)
+        dst[i] = pixel::Blend(dst[i], src[i],
+                              pixel::ShadeColour(colour, static_cast<uint32_t>(light >> 16)));
+}
+
 void Fade255(uint32_t* dst, const uint32_t* a, const uint32_t* b, size_t n, uint32_t k) {
     for (size_t i = 0; i < n; ++i)
         dst[i] = pixel::Fade255(a[i], b[i], k);
@@ -54,6 +66,19 @@ uint32_t BilinearAt(const uint32_t* src, int width, int height, int32_t u, int32
     const uint32_t* p = src + static_cast<size_t>(y) * static_cast<size_t>(width) + x;
     if (x >= width - 1 || y >= height - 1) return *p;
     return pixel::Bilinear(p[0], p[1], p[width], p[width + 1], (u >> 8) & 0xFF, (v >> 8) & 0xFF);
+}
+
+void NearestRow(uint32_t* out, const uint32_t* src, int width, int /*height*/, int32_t u,
+                int32_t du, int32_t v, int32_t dv, size_t n) {
+    const size_t pitch = static_cast<size_t>(width);
+    if (dv == 0) { // one source row
+        const uint32_t* row = src + static_cast<size_t>(v >> 16) * pitch;
+        for (size_t i = 0; i < n; ++i, u += du)
+            out[i] = row[u >> 16];
+        return;
+    }
+    for (size_t i = 0; i < n; ++i, u += du, v += dv)
+        out[i] = src[static_cast<size_t>(v >> 16) * pitch + static_cast<size_t>(u >> 16)];
 }
 
 void BilinearRow(uint32_t* out, const uint32_t* src, int width, int height, int32_t u, int32_t du,
@@ -114,9 +139,12 @@ const PixelKernels& ScalarPixelKernels() {
         .bltFast = scalar::BltFast,
         .blend = scalar::Blend,
         .modulate = scalar::Modulate,
+        .addBlend = scalar::AddBlend,
+        .shadeBlend = scalar::ShadeBlend,
         .fade255 = scalar::Fade255,
         .fadeShift8 = scalar::FadeShift8,
         .fadeToColour = scalar::FadeToColour,
+        .nearestRow = scalar::NearestRow,
         .bilinearRow = scalar::BilinearRow,
         .bilinearAcross = scalar::BilinearAcross,
         .bilinearDown = scalar::BilinearDown,

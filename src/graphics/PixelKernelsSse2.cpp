@@ -195,6 +195,82 @@ void Modulate(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
     scalar::Modulate(dst + i, src + i, n - i, colour);
 }
 
+void AddBlend(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour) {
+    if (colour == 0) return;
+    const bool white = colour == 0xFFFFFFFFu;
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i c = Widen(colour);
+    const __m128i alpha = AlphaBits();
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        __m128i lo = _mm_unpacklo_epi8(Load(src + i), zero);
+        __m128i hi = _mm_unpackhi_epi8(Load(src + i), zero);
+        if (!white) {
+            lo = Div255(_mm_mullo_epi16(lo, c));
+            hi = Div255(_mm_mullo_epi16(hi, c));
+        }
+        const __m128i t = _mm_packus_epi16(lo, hi);
+        // R, G, B add t × t.A / 255, alpha adds t.A; both saturate at 255 (t.A = 0 adds nothing).
+        const __m128i add = _mm_packus_epi16(Div255(_mm_mullo_epi16(lo, SpreadAlpha(lo))),
+                                             Div255(_mm_mullo_epi16(hi, SpreadAlpha(hi))));
+        const __m128i x = _mm_or_si128(_mm_and_si128(t, alpha), _mm_andnot_si128(alpha, add));
+        Store(dst + i, _mm_adds_epu8(Load(dst + i), x));
+    }
+    scalar::AddBlend(dst + i, src + i, n - i, colour);
+}
+
+// Lights of the span that stay in 0..255 from end to end: the lane arithmetic's range.
+static bool LightsInByte(size_t n, int64_t light, int64_t dlight) {
+    const int64_t last = light + static_cast<int64_t>(n - 1) * dlight;
+    return light >= 0 && last >= 0 && light < (int64_t{256} << 16) && last < (int64_t{256} << 16);
+}
+
+void ShadeBlend(uint32_t* dst, const uint32_t* src, size_t n, uint32_t colour, int64_t light,
+                int64_t dlight) {
+    if (n == 0 || !LightsInByte(n, light, dlight))
+        return scalar::ShadeBlend(dst, src, n, colour, light, dlight);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i c = Widen(colour);
+    // Per pixel the tint's channels (colour × light) >> 8, alpha (colour.A × 256) >> 8. With the
+    // light below 256 the tint is never white, so every source is tinted.
+    const __m128i keepLight = _mm_set_epi16(0, -1, -1, -1, 0, -1, -1, -1);
+    const __m128i alphaScale = _mm_set_epi16(256, 0, 0, 0, 256, 0, 0, 0);
+    // The lanes' lights wrap like the vector adds (only lanes inside the span are used).
+    const auto l32 = static_cast<uint32_t>(light), d32 = static_cast<uint32_t>(dlight);
+    __m128i lv =
+        _mm_setr_epi32(static_cast<int32_t>(l32), static_cast<int32_t>(l32 + d32),
+                       static_cast<int32_t>(l32 + 2 * d32), static_cast<int32_t>(l32 + 3 * d32));
+    const __m128i step = _mm_set1_epi32(static_cast<int32_t>(d32 * 4u));
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4, lv = _mm_add_epi32(lv, step)) {
+        const __m128i s = Load(src + i);
+        const int clear = TransparentMask(s);
+        if (clear == 0xF) continue;
+        const __m128i l = _mm_srli_epi32(lv, 16);
+        const __m128i pairs = _mm_or_si128(l, _mm_slli_epi32(l, 16));
+        const __m128i llo =
+            _mm_or_si128(_mm_and_si128(_mm_unpacklo_epi32(pairs, pairs), keepLight), alphaScale);
+        const __m128i lhi =
+            _mm_or_si128(_mm_and_si128(_mm_unpackhi_epi32(pairs, pairs), keepLight), alphaScale);
+        const __m128i tlo = _mm_srli_epi16(
+            _mm_mullo_epi16(_mm_unpacklo_epi8(s, zero), _mm_srli_epi16(_mm_mullo_epi16(c, llo), 8)),
+            8);
+        const __m128i thi = _mm_srli_epi16(
+            _mm_mullo_epi16(_mm_unpackhi_epi8(s, zero), _mm_srli_epi16(_mm_mullo_epi16(c, lhi), 8)),
+            8);
+        const __m128i d = Load(dst + i);
+        __m128i out = _mm_packus_epi16(BlendHalf(tlo, _mm_unpacklo_epi8(d, zero)),
+                                       BlendHalf(thi, _mm_unpackhi_epi8(d, zero)));
+        if (clear) {
+            const __m128i keep = _mm_cmpeq_epi32(_mm_and_si128(s, AlphaBits()), zero);
+            out = _mm_or_si128(_mm_and_si128(keep, d), _mm_andnot_si128(keep, out));
+        }
+        Store(dst + i, out);
+    }
+    scalar::ShadeBlend(dst + i, src + i, n - i, colour, light + static_cast<int64_t>(i) * dlight,
+                       dlight);
+}
+
 namespace {
 
 template <bool kShift8>
@@ -394,6 +470,12 @@ void FireRow(int32_t* out, const int32_t* row, const int32_t* below, size_t n) {
     scalar::FireRow(out + i, row + i, below + i, n - i);
 }
 
+// Nearest sampling has no SSE2 gather: the scalar loop.
+void NearestRow(uint32_t* out, const uint32_t* src, int width, int height, int32_t u, int32_t du,
+                int32_t v, int32_t dv, size_t n) {
+    scalar::NearestRow(out, src, width, height, u, du, v, dv, n);
+}
+
 } // namespace sse2
 
 const PixelKernels* Sse2PixelKernels() {
@@ -404,9 +486,12 @@ const PixelKernels* Sse2PixelKernels() {
         .bltFast = sse2::BltFast,
         .blend = sse2::Blend,
         .modulate = sse2::Modulate,
+        .addBlend = sse2::AddBlend,
+        .shadeBlend = sse2::ShadeBlend,
         .fade255 = sse2::Fade255,
         .fadeShift8 = sse2::FadeShift8,
         .fadeToColour = sse2::FadeToColour,
+        .nearestRow = sse2::NearestRow,
         .bilinearRow = sse2::BilinearRow,
         .bilinearAcross = sse2::BilinearAcross,
         .bilinearDown = sse2::BilinearDown,

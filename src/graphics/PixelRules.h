@@ -64,6 +64,12 @@ constexpr uint32_t Blend(uint32_t d, uint32_t s, uint32_t c) {
     return out;
 }
 
+// The colour of a shaded quad pixel: R, G, B scaled by the light (× light >> 8), alpha kept.
+constexpr uint32_t ShadeColour(uint32_t c, uint32_t light) {
+    return (c & 0xFF000000u) | ((Ch(c, 16) * light >> 8) << 16) | ((Ch(c, 8) * light >> 8) << 8) |
+           (Ch(c, 0) * light >> 8);
+}
+
 // StretchBltFast's rule, written for every pixel whatever its alpha.
 constexpr uint32_t Modulate(uint32_t s, uint32_t c) {
     const uint32_t rgb = c & 0x00FFFFFFu;

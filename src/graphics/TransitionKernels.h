@@ -25,6 +25,16 @@ struct TransitionKernels {
     // dst[i] = mask[i] != 0 ? b[i] : a[i].
     void (*maskSelect)(uint32_t* dst, const uint32_t* a, const uint32_t* b, const uint8_t* mask,
                        size_t n);
+    // A wipe's mask row stretched from a row of shape bytes: mask[i] = row[columns[i]], each
+    // column ≥ 0. The row must be readable 15 bytes past every column it is given.
+    void (*maskStretch)(uint8_t* mask, const uint8_t* row, const int* columns, size_t n);
+    // The flare's flash mixed into dst: with a = (flash[i].A + k) >> 1 (k in 0..255), R, G, B
+    // each (dst × (255 − a) + flash × a) / 255 (rounding down); dst keeps its alpha.
+    void (*flashMix)(uint32_t* dst, const uint32_t* flash, size_t n, uint32_t k);
+    // FadeShift8 of from and to at `fade` (0..255), then the flash mixed in at k: flashMix
+    // over the fade in one pass.
+    void (*fadeFlash)(uint32_t* dst, const uint32_t* from, const uint32_t* to,
+                      const uint32_t* flash, size_t n, uint32_t fade, uint32_t k);
 };
 
 const TransitionKernels& ScalarTransitionKernels();
@@ -40,6 +50,10 @@ void RuleStep(uint32_t* dst, const uint32_t* from, const uint32_t* to, const uin
 void RuleSoft(uint32_t* dst, const uint32_t* from, const uint32_t* to, const uint8_t* rule,
               size_t n, const uint8_t* level);
 void MaskSelect(uint32_t* dst, const uint32_t* a, const uint32_t* b, const uint8_t* mask, size_t n);
+void FlashMix(uint32_t* dst, const uint32_t* flash, size_t n, uint32_t k);
+void MaskStretch(uint8_t* mask, const uint8_t* row, const int* columns, size_t n);
+void FadeFlash(uint32_t* dst, const uint32_t* from, const uint32_t* to, const uint32_t* flash,
+               size_t n, uint32_t fade, uint32_t k);
 } // namespace scalar
 
 namespace sse2 {
@@ -48,6 +62,10 @@ void RuleStep(uint32_t* dst, const uint32_t* from, const uint32_t* to, const uin
 void RuleSoft(uint32_t* dst, const uint32_t* from, const uint32_t* to, const uint8_t* rule,
               size_t n, const uint8_t* level);
 void MaskSelect(uint32_t* dst, const uint32_t* a, const uint32_t* b, const uint8_t* mask, size_t n);
+void FlashMix(uint32_t* dst, const uint32_t* flash, size_t n, uint32_t k);
+void MaskStretch(uint8_t* mask, const uint8_t* row, const int* columns, size_t n);
+void FadeFlash(uint32_t* dst, const uint32_t* from, const uint32_t* to, const uint32_t* flash,
+               size_t n, uint32_t fade, uint32_t k);
 } // namespace sse2
 
 namespace avx2 {

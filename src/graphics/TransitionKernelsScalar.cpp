@@ -32,6 +32,25 @@ void MaskSelect(uint32_t* dst, const uint32_t* a, const uint32_t* b, const uint8
         dst[i] = mask[i] != 0 ? b[i] : a[i];
 }
 
+void FlashMix(uint32_t* dst, const uint32_t* flash, size_t n, uint32_t k) {
+    for (size_t i = 0; i < n; ++i) {
+        const uint32_t a = (pixel::Ch(flash[i], 24) + k) >> 1;
+        dst[i] = (dst[i] & 0xFF000000u) | (pixel::Fade255(dst[i], flash[i], a) & 0x00FFFFFFu);
+    }
+}
+
+void MaskStretch(uint8_t* mask, const uint8_t* row, const int* columns, size_t n) {
+    for (size_t i = 0; i < n; ++i)
+        mask[i] = row[columns[i]];
+}
+
+void FadeFlash(uint32_t* dst, const uint32_t* from, const uint32_t* to, const uint32_t* flash,
+               size_t n, uint32_t fade, uint32_t k) {
+    for (size_t i = 0; i < n; ++i)
+        dst[i] = pixel::FadeShift8(from[i], to[i], fade);
+    FlashMix(dst, flash, n, k);
+}
+
 } // namespace scalar
 
 const TransitionKernels& ScalarTransitionKernels() {
@@ -40,6 +59,9 @@ const TransitionKernels& ScalarTransitionKernels() {
         .ruleStep = scalar::RuleStep,
         .ruleSoft = scalar::RuleSoft,
         .maskSelect = scalar::MaskSelect,
+        .maskStretch = scalar::MaskStretch,
+        .flashMix = scalar::FlashMix,
+        .fadeFlash = scalar::FadeFlash,
     };
     return table;
 }

@@ -39,15 +39,12 @@ void Sample(uint32_t* out, const uint32_t* pixels, int64_t width, int64_t height
     const int64_t uEnd = u + du * steps, vEnd = v + dv * steps;
     const auto inside = [](int64_t p, int64_t size) { return p >= 0 && (p >> 16) < size; };
     const size_t pitch = static_cast<size_t>(width);
-    if (inside(u, width) && inside(uEnd, width) && inside(v, height) && inside(vEnd, height)) {
-        if ((v >> 16) == (vEnd >> 16)) { // one source row (v moves in a line)
-            const uint32_t* row = pixels + static_cast<size_t>(v >> 16) * pitch;
-            for (size_t i = 0; i < n; ++i, u += du)
-                out[i] = row[u >> 16];
-            return;
-        }
-        for (size_t i = 0; i < n; ++i, u += du, v += dv)
-            out[i] = pixels[static_cast<size_t>(v >> 16) * pitch + static_cast<size_t>(u >> 16)];
+    if (inside(u, width) && inside(uEnd, width) && inside(v, height) && inside(vEnd, height) &&
+        width < 32768 && height < 32768) {
+        // Every position (and so every step) fits the kernel's 32-bit 16.16.
+        ActivePixelKernels().nearestRow(
+            out, pixels, static_cast<int>(width), static_cast<int>(height), static_cast<int32_t>(u),
+            static_cast<int32_t>(du), static_cast<int32_t>(v), static_cast<int32_t>(dv), n);
         return;
     }
     for (size_t i = 0; i < n; ++i, u += du, v += dv) {

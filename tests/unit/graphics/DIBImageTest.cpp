@@ -5,6 +5,7 @@
 
 #include "common/Random.h"
 #include "graphics/CDIBImage.h"
+#include "graphics/PixelRules.h"
 
 namespace qw {
 
@@ -106,6 +107,51 @@ TEST(DIBImage, RectangleBlitsClipOnEverySide) {
                 }
             }
         }
+    }
+}
+
+// Blits of whole rows, where both surfaces are as wide as the rectangle, run as one span: the
+// same pixels as row by row, between two surfaces and within one (moving down and up, copies
+// and blends).
+TEST(DIBImage, WholeRowBlitsMatchTheRule) {
+    const auto label = [](CDIBImage& img, int w, int h) {
+        img.Create(w, h);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                img.Row(y)[x] = static_cast<uint32_t>((x * 37 + y * 91) & 0xFF) << 24 |
+                                static_cast<uint32_t>(y << 8 | x) | 0x00400000u;
+    };
+    const struct {
+        int op; // 0 copy, 1 blend, 2 fast
+        bool same;
+        int dy, sy, h;
+    } cases[] = {
+        {0, false, 1, 0, 5}, {1, false, 1, 0, 5}, {2, false, 2, 1, 3}, {0, true, 2, 0, 4},
+        {0, true, 0, 2, 4},  {1, true, 2, 0, 4},  {1, true, 0, 1, 5},
+    };
+    const uint32_t colour = 0x80FFFFFFu;
+    for (const auto& k : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << "op " << k.op << " same " << k.same << " dy " << k.dy << " sy " << k.sy);
+        CDIBImage src, dst;
+        label(src, 6, 6);
+        label(dst, 6, 7);
+        CDIBImage& target = k.same ? src : dst;
+        std::vector<uint32_t> want(target.GetPixels(),
+                                   target.GetPixels() + target.GetByteSize() / 4);
+        const std::vector<uint32_t> from(src.GetPixels(), src.GetPixels() + 36);
+        for (int y = 0; y < k.h; ++y)
+            for (int x = 0; x < 6; ++x) {
+                uint32_t& d = want[static_cast<size_t>((k.dy + y) * 6 + x)];
+                const uint32_t s = from[static_cast<size_t>((k.sy + y) * 6 + x)];
+                d = k.op == 0   ? s
+                    : k.op == 1 ? pixel::BltBlend(d, s, colour)
+                                : pixel::BltFast(d, s, colour);
+            }
+        if (k.op == 0) src.Copy(&target, 0, k.dy, 0, k.sy, 6, k.h);
+        if (k.op == 1) src.BltBlend(&target, 0, k.dy, 0, k.sy, 6, k.h, colour);
+        if (k.op == 2) src.BltFast(&target, 0, k.dy, 0, k.sy, 6, k.h, colour);
+        EXPECT_TRUE(std::equal(want.begin(), want.end(), target.GetPixels()));
     }
 }
 

@@ -226,4 +226,32 @@ TEST(DIBQuad, AddXorOneGrayBlits) {
     }
 }
 
+namespace {
+// A surface with its own additive pixel: it paints a marker instead of adding.
+class MarkingSurface : public CDIBImage {
+public:
+    void AddBlendPixel(uint32_t* dst, uint32_t, uint32_t) override { *dst = 0xFF123456u; }
+};
+} // namespace
+
+// The additive quad blit reaches the surface's own pixel operation; the base's rule is kept for
+// the plain surface (which the span kernels stand in for).
+TEST(DIBQuad, AddBlendReachesTheSurfacesOwnPixel) {
+    MarkingSurface marking;
+    CDIBImage plain, dst;
+    for (CDIBImage* src : {static_cast<CDIBImage*>(&marking), &plain}) {
+        ASSERT_TRUE(src->Create(8, 2));
+        src->FillFull(0x80FF8000);
+    }
+    ASSERT_TRUE(dst.Create(16, 4));
+    VertexQuad q;
+    marking.SetStretchVertex(q, 0, 0, 16, 4, 0xFFFFFFFF);
+    dst.FillFull(0x10F01010);
+    marking.StretchBltAddBlend(&dst, q);
+    EXPECT_EQ(Dump(dst), Pixels(4, std::vector<uint32_t>(16, 0xFF123456u)));
+    dst.FillFull(0x10F01010);
+    plain.StretchBltAddBlend(&dst, q);
+    EXPECT_EQ(Dump(dst), Pixels(4, std::vector<uint32_t>(16, 0x90FF5010u)));
+}
+
 } // namespace qw

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "graphics/CDIBOverlap.h"
+#include "graphics/PixelRules.h"
 #include "unit/graphics/OverlapFixtures.h"
 
 namespace qw {
@@ -145,6 +146,50 @@ TEST_F(OverlapMotionTest, LensFlareFlashesInTheMiddleOfItsWindowAndDrawsItsSprit
     // about the centre.
     EXPECT_EQ(FrameAt(param, 700).Row(0)[0], plainFade(700));
     EXPECT_EQ(frame.Row(300)[400], 0xFFFFFFFFu);
+}
+
+// The flash pixel by pixel against a model of it: the pages' fade (>> 8 form), then element 0
+// of the flare stretched over the frame by nearest columns and rows, mixed in by (its alpha +
+// the level) / 2 with the frame's alpha kept. On a frame of the pages' size, and on a smaller
+// frame, where the pages cannot fade into it and only the flash is drawn.
+TEST_F(OverlapMotionTest, LensFlareFlashMatchesAPerPixelModel) {
+    std::mt19937 rng(3);
+    const auto fromPage = test::RandomSurface(kW, kH, rng),
+               toPage = test::RandomSurface(kW, kH, rng);
+    CDIBSprite* flare = shelf.Add("FLARE", 70, 50, &rng);
+    ASSERT_TRUE(flare->InitSprtInfo(12, 4));
+    *flare->GetElementForWrite(0) = SpriteElement{5, 3, 37, 29};
+    for (int i = 1; i < 12; ++i) // no sprites: only the flash
+        *flare->GetElementForWrite(i) = SpriteElement{0, 0, 0, 0};
+    for (const int elapsed : {420, 500}) {
+        for (const int fw : {kW, 640}) {
+            SCOPED_TRACE(testing::Message() << "elapsed " << elapsed << " width " << fw);
+            const int fh = fw * 3 / 4;
+            CDIBImage out;
+            out.Create(fw, fh);
+            test::FillRandomPixels(out, rng);
+            std::vector<uint32_t> want(out.GetPixels(), out.GetPixels() + fw * fh);
+            CDIBOverlap fx;
+            fx.SetServices(&shelf.cache, nullptr);
+            fx.InitEffect(fromPage.get(), toPage.get(),
+                          CallEffectParam::MakeLensFlare(1000, "FLARE", 100, 900, 0));
+            fx.Move(elapsed, 1);
+            fx.Draw(out);
+            const double qq = ((elapsed - 100) / 800.0 - 0.3) * 3.3333333;
+            const uint32_t k = static_cast<uint32_t>(qq < 0.5 ? 510 * qq : 255 - (qq - 0.5) * 510);
+            const uint32_t level = static_cast<uint32_t>(elapsed * 255 / 1000);
+            for (int y = 0; y < fh; ++y)
+                for (int x = 0; x < fw; ++x) {
+                    uint32_t& p = want[static_cast<size_t>(y * fw + x)];
+                    if (fw == kW)
+                        p = pixel::FadeShift8(fromPage->Row(y)[x], toPage->Row(y)[x], level);
+                    const uint32_t f = flare->Row(3 + y * 29 / fh)[5 + x * 37 / fw];
+                    const uint32_t a = ((f >> 24) + k) >> 1;
+                    p = (p & 0xFF000000u) | (pixel::Fade255(p, f, a) & 0x00FFFFFFu);
+                }
+            ASSERT_TRUE(std::equal(want.begin(), want.end(), out.GetPixels()));
+        }
+    }
 }
 
 } // namespace

@@ -6,9 +6,11 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
 #include "common/Random.h"
 #include "graphics/CDIBOverlap.h"
+#include "graphics/PixelKernels.h"
 #include "unit/graphics/OverlapFixtures.h"
 
 namespace qw {
@@ -220,6 +222,66 @@ TEST_F(OverlapSurfaceTest, FilmWithoutTimeDrawsNoNumberAndItsPicturesGoBack) {
     overlap.InitEffect(from.get(), to.get(), CallEffectParam::MakeFilm("NONE", "", 30, 0, 0));
     EXPECT_TRUE(overlap.IsActive());
     EXPECT_TRUE(reports.empty());
+}
+
+// Every effect that draws through the quad blits, the effect surfaces and the fused row paths
+// gives the frames of the scalar kernels with each fast table: random pages (so every blend sees
+// all alphas), a flare with its flash and sprites, a film picture, at two points of the effect.
+TEST(OverlapKernelTablesTest, FastTablesDrawTheScalarFrames) {
+    std::mt19937 rng(21);
+    const auto fromPage = test::RandomSurface(kW, kH, rng),
+               toPage = test::RandomSurface(kW, kH, rng);
+    test::PictureShelf shelf;
+    CDIBSprite* flare = shelf.Add("FLARE", 96, 40, &rng);
+    ASSERT_TRUE(flare->InitSprtInfo(12, 4));
+    *flare->GetElementForWrite(0) = SpriteElement{3, 2, 41, 37};
+    for (int e = 1; e < 12; ++e)
+        *flare->GetElementForWrite(e) = SpriteElement{static_cast<int16_t>(40 + e * 4), 0, 13, 17};
+    shelf.Add("SCRATCH", 64, 48, &rng);
+    using P = CallEffectParam;
+    const struct {
+        const char* name;
+        CallEffectParam param;
+    } cases[] = {
+        {"Rotate0", P::MakeMode(kEffectRotate, 1000, 0)},
+        {"LensFlare", P::MakeLensFlare(1000, "FLARE", 100, 900, 1)},
+        {"Twist0", P::MakeMode(kEffectTwist, 1000, 0)},
+        {"Bound1", P::MakeBound(1000, 1, 2, 40, 30)},
+        {"Kacchin1", P::MakeMode(kEffectKacchin, 1000, 1)},
+        {"Glass3", P::MakeMode(kEffectGlass, 1000, 3)},
+        {"Fire", P::Make(kEffectFire, 1000)},
+        {"Water", P::Make(kEffectWater, 1000)},
+        {"Film", P::MakeFilm("SCRATCH", "", 300, 300, 400)},
+        {"RotDoor0", P::MakeMode(kEffectRotDoor, 1000, 0)},
+        {"RotDoor2", P::MakeMode(kEffectRotDoor, 1000, 2)},
+        {"Blur0", P::MakeMode(kEffectBlur, 1000, 0)},
+        {"Blur12", P::MakeMode(kEffectBlur, 1000, 12)},
+    };
+    const auto draw = [&](const CallEffectParam& param, int elapsed) {
+        SeedRandom(5);
+        CDIBOverlap overlap;
+        overlap.SetServices(&shelf.cache, nullptr);
+        overlap.InitEffect(fromPage.get(), toPage.get(), param);
+        overlap.Move(elapsed, 1);
+        CDIBImage out;
+        out.Create(kW, kH);
+        out.FillFull(0x12345678u);
+        overlap.Draw(out);
+        return std::vector<uint32_t>(out.GetPixels(), out.GetPixels() + out.GetByteSize() / 4);
+    };
+    const SimdLevel saved = GetSimdLevel();
+    for (const auto& c : cases)
+        for (const int elapsed : {450, 750}) {
+            ASSERT_TRUE(SetSimdLevel(SimdLevel::Scalar));
+            const std::vector<uint32_t> want = draw(c.param, elapsed);
+            for (const SimdLevel level : {SimdLevel::Sse2, SimdLevel::Avx2}) {
+                if (!SetSimdLevel(level)) continue;
+                SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(elapsed) + " with " +
+                             ActivePixelKernels().name);
+                EXPECT_TRUE(draw(c.param, elapsed) == want);
+            }
+        }
+    SetSimdLevel(saved);
 }
 
 } // namespace

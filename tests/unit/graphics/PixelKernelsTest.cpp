@@ -43,8 +43,8 @@ std::vector<uint32_t> SpritePixels(std::mt19937& rng, size_t n) {
 }
 
 uint32_t RandomColour(std::mt19937& rng) {
-    static const uint32_t special[] = {0x00000000, 0xFFFFFFFF, 0x00FFFFFF, 0xFF000000,
-                                       0x80FFFFFF, 0xFFFF00FF, 0x01010101};
+    static const uint32_t special[] = {0x00000000, 0xFFFFFFFF, 0x00FFFFFF, 0xFF000000, 0x80FFFFFF,
+                                       0xFFFF00FF, 0x01010101, 0xFEFFFFFF, 0x01FFFFFF};
     return rng() % 3 == 0 ? special[rng() % std::size(special)] : static_cast<uint32_t>(rng());
 }
 
@@ -86,7 +86,10 @@ TEST(PixelKernels, FastSpansMatchTheReference) {
         SCOPED_TRACE(fast->name);
         for (int round = 0; round < 400; ++round) {
             const size_t n = rng() % 70, off = rng() % 5;
-            const auto src = SpritePixels(rng, n + off);
+            auto src = SpritePixels(rng, n + off);
+            if (round % 8 == 0) // a whole opaque span: the blends' opaque shortcuts
+                for (auto& p : src)
+                    p |= 0xFF000000u;
             const auto other = SpritePixels(rng, n + off);
             const auto dst = SpritePixels(rng, n + off);
             const uint32_t c = RandomColour(rng), k = rng() % 256;
@@ -105,6 +108,8 @@ TEST(PixelKernels, FastSpansMatchTheReference) {
             same("blend");
             ref.modulate(a.data() + off, s, n, c), fast->modulate(b.data() + off, s, n, c);
             same("modulate");
+            ref.addBlend(a.data() + off, s, n, c), fast->addBlend(b.data() + off, s, n, c);
+            same("addBlend");
             ref.fade255(a.data() + off, s, o, n, k), fast->fade255(b.data() + off, s, o, n, k);
             same("fade255");
             ref.fadeShift8(a.data() + off, s, o, n, k);
@@ -142,6 +147,35 @@ TEST(PixelKernels, FastBilinearRowsMatchTheReference) {
             ScalarPixelKernels().bilinearRow(a.data(), surface.data(), w, h, u0, du, v0, dv, n);
             fast->bilinearRow(b.data(), surface.data(), w, h, u0, du, v0, dv, n);
             ASSERT_EQ(a, b) << "u0=" << u0 << " v0=" << v0 << " du=" << du << " dv=" << dv;
+            // The nearest samples along the same line; a third of the lines stay on one row.
+            const int32_t dvn = round % 3 == 0 ? 0 : dv;
+            ScalarPixelKernels().nearestRow(a.data(), surface.data(), w, h, u0, du, v0, dvn, n);
+            fast->nearestRow(b.data(), surface.data(), w, h, u0, du, v0, dvn, n);
+            ASSERT_EQ(a, b) << "nearest u0=" << u0 << " v0=" << v0 << " du=" << du << " dv=" << dvn;
+        }
+    }
+}
+
+// The shaded quad blend's lights come stepped across the span: rising, falling, flat, at the ends
+// of the byte range and past them (a shade the lanes cannot hold takes the reference's path).
+TEST(PixelKernels, FastShadedBlendMatchesTheReference) {
+    const PixelKernels& ref = ScalarPixelKernels();
+    std::mt19937 rng(13);
+    for (const PixelKernels* fast : FastTables()) {
+        SCOPED_TRACE(fast->name);
+        for (int round = 0; round < 400; ++round) {
+            const size_t n = rng() % 70, off = rng() % 5;
+            const auto src = SpritePixels(rng, n + off);
+            const auto dst = SpritePixels(rng, n + off);
+            const uint32_t c = RandomColour(rng);
+            const int64_t top = round % 9 == 0 ? 300 : 256; // past the byte now and then
+            const int64_t l0 = static_cast<int64_t>(rng() % top) << 16 | (rng() & 0xFFFF);
+            const int64_t l1 = round % 4 == 0 ? l0 : static_cast<int64_t>(rng() % top) << 16;
+            const int64_t dl = n > 0 ? (l1 - l0) / static_cast<int64_t>(n) : 0;
+            auto a = dst, b = dst;
+            ref.shadeBlend(a.data() + off, src.data() + off, n, c, l0, dl);
+            fast->shadeBlend(b.data() + off, src.data() + off, n, c, l0, dl);
+            ASSERT_EQ(a, b) << "n=" << n << std::hex << " c=" << c << " l0=" << l0 << " dl=" << dl;
         }
     }
 }
