@@ -179,5 +179,51 @@ INSTANTIATE_TEST_SUITE_P(Demo, DemoScenes, ::testing::ValuesIn(kCases),
                              return std::string(info.param.name);
                          });
 
+// A game saved while the wood's first scene waits resumes on that scene: the rain falls again
+// over the same people, from the same slots, under the chapter's subtitle.
+TEST(DemoSaves, AGameSavedInTheRainResumesInTheRain) {
+    TestGame game("demo_scene_save");
+    std::filesystem::remove_all(game.Dir());
+    std::filesystem::copy(QW_DEMO_GAME_DIR, game.Dir(), std::filesystem::copy_options::recursive);
+    RunResult saved = game.Run("--ticks 130 --seed 1 --start-scenario CHAPTER3 --save-slot 120:1");
+    ASSERT_EQ(saved.exitCode, 0) << saved.stderrText;
+    ASSERT_TRUE(saved.state);
+    RunResult loaded = game.Run("--ticks 10 --seed 1 --load-slot 1");
+    ASSERT_EQ(loaded.exitCode, 0) << loaded.stderrText;
+    EXPECT_EQ(loaded.stderrText, "");
+    ASSERT_TRUE(loaded.state);
+    const JsonValue& s = *loaded.state;
+    EXPECT_EQ(s["scenario"]["file"].String(), "CHAPTER3");
+    EXPECT_EQ(s["subtitle"].String(), (*saved.state)["subtitle"].String());
+    for (int layer : {0, 1, 2, 6, 8})
+        EXPECT_EQ(Picture(s, layer), Picture(*saved.state, layer)) << "layer " << layer;
+    EXPECT_EQ(Picture(s, 0), "BG_WOOD");
+    const JsonValue* rain = Action(s, 2);
+    ASSERT_TRUE(rain);
+    EXPECT_EQ((*rain)["type"].Int(), 4);
+    EXPECT_TRUE(Bool((*rain)["playing"]));
+    EXPECT_EQ(s["image_slots"][10].String(), "BG_WOOD");
+    EXPECT_FALSE(Bool(s["vvram"]["transition"]["active"]));
+}
+
+// The town's first scene has no moving action: a game saved while it waits opens on the very
+// frame that was shown.
+TEST(DemoSaves, AGameSavedInTheTownOpensOnTheSameFrame) {
+    TestGame game("demo_scene_save_town");
+    std::filesystem::remove_all(game.Dir());
+    std::filesystem::copy(QW_DEMO_GAME_DIR, game.Dir(), std::filesystem::copy_options::recursive);
+    RunResult saved = game.Run("--ticks 150 --seed 1 --start-scenario CHAPTER2 --save-slot 140:2 "
+                               "--screenshot 140:" +
+                               Quote(game.Path("saved.png")));
+    ASSERT_EQ(saved.exitCode, 0) << saved.stderrText;
+    RunResult loaded = game.Run("--ticks 3 --seed 1 --load-slot 2 --screenshot 3:" +
+                                Quote(game.Path("loaded.png")));
+    ASSERT_EQ(loaded.exitCode, 0) << loaded.stderrText;
+    EXPECT_EQ(loaded.stderrText, "");
+    const std::string shot = ReadText(game.Path("saved.png"));
+    ASSERT_FALSE(shot.empty());
+    EXPECT_TRUE(shot == ReadText(game.Path("loaded.png")));
+}
+
 } // namespace
 } // namespace qw::e2e
