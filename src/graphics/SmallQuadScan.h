@@ -23,8 +23,24 @@ namespace qw {
 void SetSmallQuadPath(bool on);
 bool SmallQuadPathOn();
 
+static_assert((step_divide::kTableSize & (step_divide::kTableSize - 1)) == 0);
+
 class SmallQuadScan {
 public:
+    // StepDivide(num, den) for 1 ≤ den < step_divide::kTableSize and |num| < 2^40 (all this
+    // scan divides), without its branches: the signs of a small quad's steps change from edge to
+    // edge and from row to row, and a mispredicted sign costs more than the division.
+    static int64_t Step(int64_t num, int64_t den) {
+        const uint64_t sign = static_cast<uint64_t>(num >> 63); // all ones below 0
+        const uint64_t n = (static_cast<uint64_t>(num) ^ sign) - sign;
+        // den is below the table's size (a power of two): the mask changes nothing.
+        const size_t slot = static_cast<size_t>(den) & (step_divide::kTableSize - 1);
+        const auto reciprocal = static_cast<uint64_t>(
+            (static_cast<unsigned __int128>(n) * step_divide::kReciprocals[slot]) >> 64);
+        const uint64_t q = den == 1 ? n : reciprocal;
+        return static_cast<int64_t>((q ^ sign) - sign);
+    }
+
     // Rows a quad may span (bottom corner − top corner + 1).
     static constexpr int kRows = 64;
     // Every corner within ±kExtent and sources within kExtent: 16.16 positions, their
@@ -103,8 +119,15 @@ public:
         start += skipped;
         if (start > end) return s; // also every row the edges left untouched
         const int64_t len = int64_t{r.maxX} - r.minX + 1;
-        s.du = static_cast<int32_t>(StepDivide(int64_t{r.uMax - r.uMin + plus} << 16, len));
-        s.dv = static_cast<int32_t>(StepDivide(int64_t{r.vMax - r.vMin + plus} << 16, len));
+        const int64_t nu = int64_t{r.uMax - r.uMin + plus} << 16;
+        const int64_t nv = int64_t{r.vMax - r.vMin + plus} << 16;
+        if (len < step_divide::kTableSize) {
+            s.du = static_cast<int32_t>(Step(nu, len));
+            s.dv = static_cast<int32_t>(Step(nv, len));
+        } else { // as StepDivide divides such lengths
+            s.du = static_cast<int32_t>(nu / len);
+            s.dv = static_cast<int32_t>(nv / len);
+        }
         s.u = (r.uMin << 16) + s.du * skipped;
         s.v = (r.vMin << 16) + s.dv * skipped;
         s.start = start;
@@ -140,9 +163,10 @@ private:
         const Point& a = p.y < q.y ? p : q;
         const Point& b = p.y < q.y ? q : p;
         const int64_t span = b.y - a.y;
-        const auto dx = static_cast<int32_t>(StepDivide(int64_t{b.x - a.x} << 16, span));
-        const auto du = static_cast<int32_t>(StepDivide(int64_t{b.u - a.u} << 16, span));
-        const auto dv = static_cast<int32_t>(StepDivide(int64_t{b.v - a.v} << 16, span));
+        // span < kRows
+        const auto dx = static_cast<int32_t>(Step(int64_t{b.x - a.x} << 16, span));
+        const auto du = static_cast<int32_t>(Step(int64_t{b.u - a.u} << 16, span));
+        const auto dv = static_cast<int32_t>(Step(int64_t{b.v - a.v} << 16, span));
         int32_t x = a.x << 16, u = a.u << 16, v = a.v << 16;
         int y = a.y;
         if (y < first_) {

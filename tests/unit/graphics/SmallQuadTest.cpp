@@ -12,6 +12,7 @@
 #include "graphics/CDIBOverlap.h"
 #include "graphics/PixelKernels.h"
 #include "graphics/SmallQuadScan.h"
+#include "graphics/WaterBlit.h"
 #include "unit/graphics/OverlapFixtures.h"
 
 namespace qw {
@@ -122,6 +123,49 @@ TEST(SmallQuad, RandomQuadsCopyAsTheGenericScan) {
         }
     }
     SetSimdLevel(saved);
+}
+
+// The masked blend, one quad at a time and as a whole mesh, over random small quads (some too
+// tall for the small path) with random alpha, for both span ends.
+TEST(SmallQuad, MaskedBlendsMatchTheGenericScan) {
+    std::mt19937 rng(41);
+    const auto src = test::RandomSurface(kSrcW, kSrcH, rng);
+    for (uint32_t i = 0; i < kSrcW * kSrcH; ++i)
+        if (i % 7 == 0) src->GetPixels()[i] &= 0x00FFFFFFu; // alpha 0: left for a later quad
+    std::uniform_int_distribution<int> x(-10, kDstW + 6), y(-10, kDstH + 6), s(-4, kSrcW + 3),
+        t(-4, kSrcH + 3), size(0, 12);
+    std::vector<VertexQuad> quads;
+    for (int i = 0; i < 300; ++i) {
+        const int cx = x(rng), cy = y(rng), reach = i % 50 == 0 ? 40 : size(rng);
+        std::uniform_int_distribution<int> near(-reach, reach);
+        int xy[8], st[8];
+        for (int c = 0; c < 4; ++c) {
+            xy[2 * c] = cx + near(rng), xy[2 * c + 1] = cy + near(rng);
+            st[2 * c] = s(rng), st[2 * c + 1] = t(rng);
+        }
+        quads.push_back(Quad(xy, st));
+        quads.back().colour = static_cast<uint32_t>(rng()) | 0x80000000u;
+    }
+    const auto draw = [&](bool small, MaskedSpanEnd end, bool mesh) {
+        std::mt19937 bg(3);
+        const auto dst = test::RandomSurface(kDstW, kDstH, bg);
+        dst->SetClipRect(2, 1, kDstW - 3, kDstH - 2);
+        SetSmallQuadPath(small);
+        if (mesh) {
+            BltMaskedQuads(*src, *dst, quads.data(), quads.size(), 0xC0A08060u, end);
+        } else {
+            std::vector<uint8_t> mask(kDstW * kDstH);
+            for (const VertexQuad& q : quads)
+                BltMaskedQuad(*src, *dst, q, mask.data(), end);
+        }
+        SetSmallQuadPath(true);
+        return std::vector<uint32_t>(dst->GetPixels(), dst->GetPixels() + dst->GetByteSize() / 4);
+    };
+    for (const MaskedSpanEnd end : {MaskedSpanEnd::BeforeMaxX, MaskedSpanEnd::AtMaxX})
+        for (const bool mesh : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "mesh " << mesh << " end " << int(end));
+            EXPECT_EQ(draw(true, end, mesh), draw(false, end, mesh));
+        }
 }
 
 // The effects' own frames: the same with the small path as without it.
