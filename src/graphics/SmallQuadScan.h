@@ -117,7 +117,7 @@ public:
         const int end = std::min(right, r.maxX - shorten);
         const int skipped = start < left ? left - start : 0;
         start += skipped;
-        if (start > end) return s; // also every row the edges left untouched
+        if (start > end) return s; // also a row no edge reached (none does within a quad)
         const int64_t len = int64_t{r.maxX} - r.minX + 1;
         const int64_t nu = int64_t{r.uMax - r.uMin + plus} << 16;
         const int64_t nv = int64_t{r.vMax - r.vMin + plus} << 16;
@@ -143,7 +143,8 @@ private:
     // Selects rather than branches: which end an offer moves depends on the quad's shape, and
     // mispredicted jumps would cost more than the stores.
     static void Offer(Row& r, int x, int u, int v) {
-        const bool lower = x<r.minX, higher = x> r.maxX;
+        const bool lower = x < r.minX;
+        const bool higher = x > r.maxX;
         r.uMin = lower ? u : r.uMin;
         r.vMin = lower ? v : r.vMin;
         r.minX = lower ? x : r.minX;
