@@ -82,12 +82,6 @@ void CopySmallQuad(const uint32_t* src, int width, int height, CDIBImage& dst, i
             continue;
         }
         int32_t u = s.u, v = s.v;
-        if (s.dv == 0) {
-            const uint32_t* row = src + static_cast<size_t>(v >> 16) * pitch;
-            for (size_t i = 0; i < n; ++i, u += s.du)
-                d[i] = row[u >> 16];
-            continue;
-        }
         for (size_t i = 0; i < n; ++i, u += s.du, v += s.dv)
             d[i] = src[static_cast<size_t>(v >> 16) * pitch + static_cast<size_t>(u >> 16)];
     }
