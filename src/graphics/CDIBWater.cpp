@@ -18,6 +18,8 @@ bool CDIBWater::Initialize(int width, int height) {
     gh_ = width >= height ? other : kGridCells;
     for (auto& h : heights_)
         h.assign(static_cast<size_t>(2 * gw_) * static_cast<size_t>(2 * gh_), 0);
+    points_.assign(static_cast<size_t>(gw_) * static_cast<size_t>(gh_), QuadCorner{});
+    sources_.assign(points_.size(), QuadSource{});
     current_ = 0;
     leftOver_ = 0;
     return true;
@@ -27,6 +29,8 @@ void CDIBWater::Release() {
     AddExecLog("CDIBWater::Release");
     for (auto& h : heights_)
         h.clear();
+    points_.clear();
+    sources_.clear();
     gw_ = gh_ = 0;
     active_ = false;
     CDIBImage::Release();
@@ -121,13 +125,21 @@ void CDIBWater::Draw(CDIBImage* dst) {
         return QuadSource{static_cast<int16_t>(std::min(j * width_ / (gw_ - 1), width_ - 1)),
                           static_cast<int16_t>(std::min(i * height_ / (gh_ - 1), height_ - 1))};
     };
+    const auto at = [&](int i, int j) {
+        return static_cast<size_t>(i) * static_cast<size_t>(gw_) + static_cast<size_t>(j);
+    };
+    for (int i = 0; i < gh_; ++i)
+        for (int j = 0; j < gw_; ++j) {
+            point(i, j, points_[at(i, j)]);
+            sources_[at(i, j)] = source(i, j);
+        }
     for (int i = 0; i + 1 < gh_; ++i)
         for (int j = 0; j + 1 < gw_; ++j) {
             VertexQuad q;
             const int di[4] = {0, 0, 1, 1}, dj[4] = {0, 1, 1, 0};
             for (int c = 0; c < 4; ++c) {
-                point(i + di[c], j + dj[c], q.corner[c]);
-                q.source[c] = source(i + di[c], j + dj[c]);
+                q.corner[c] = points_[at(i + di[c], j + dj[c])];
+                q.source[c] = sources_[at(i + di[c], j + dj[c])];
             }
             q.colour = colour_;
             BltWater(*this, dst, q, mask_);

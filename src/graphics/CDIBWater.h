@@ -50,6 +50,10 @@ private:
     uint32_t colour_ = 0xFFFFFFFF;
     int gw_ = 0, gh_ = 0;
     std::vector<int32_t> heights_[2];
+    // The mesh's gw × gh points and their source positions, made anew by each Draw (sized by
+    // Initialize, so drawing does not allocate): every point is a corner of up to four quads.
+    std::vector<QuadCorner> points_;
+    std::vector<QuadSource> sources_;
     int current_ = 0;
     int leftOver_ = 0;
     BlendMask mask_;

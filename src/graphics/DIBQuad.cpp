@@ -3,6 +3,7 @@
 // source positions at both ends, and the span is stepped across in 16.16 fixed point.
 
 #include <algorithm>
+#include <atomic>
 #include <type_traits>
 #include <typeinfo>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "graphics/PixelKernelsScalar.h"
 #include "graphics/PixelRules.h"
 #include "graphics/QuadEdgeScan.h"
+#include "graphics/SmallQuadScan.h"
 #include "graphics/StepDivide.h"
 
 namespace qw {
@@ -60,7 +62,40 @@ bool UsesBaseAddBlend(const CDIBImage& src) {
     return type == typeid(CDIBImage) || type == typeid(CDIBSprite);
 }
 
+std::atomic<bool> smallQuadPath{true};
+
+// The copy of a small quad, nearest: the generic loop's spans, sampled in place (the kernels'
+// nearest rows give these same pixels; short spans are not worth their call).
+void CopySmallQuad(const uint32_t* src, int width, int height, CDIBImage& dst, int left, int top,
+                   int right, int bottom, const VertexQuad& q) {
+    SmallQuadScan scan;
+    if (!scan.Scan(q, top, bottom, width, height)) return;
+    const auto pitch = static_cast<size_t>(width);
+    const PixelKernels& k = ActivePixelKernels();
+    for (int y = scan.FirstRow(); y <= scan.LastRow(); ++y) {
+        const SmallQuadScan::Span s = scan.SpanAt(y, left, right, 1);
+        if (s.n == 0) continue;
+        uint32_t* d = dst.Row(y) + s.start;
+        const auto n = static_cast<size_t>(s.n);
+        if (n >= 16) {
+            k.nearestRow(d, src, width, height, s.u, s.du, s.v, s.dv, n);
+            continue;
+        }
+        int32_t u = s.u, v = s.v;
+        for (size_t i = 0; i < n; ++i, u += s.du, v += s.dv)
+            d[i] = src[static_cast<size_t>(v >> 16) * pitch + static_cast<size_t>(u >> 16)];
+    }
+}
+
 } // namespace
+
+void SetSmallQuadPath(bool on) {
+    smallQuadPath.store(on, std::memory_order_relaxed);
+}
+
+bool SmallQuadPathOn() {
+    return smallQuadPath.load(std::memory_order_relaxed);
+}
 
 bool CDIBImage::QuadShortcut(QuadOp op, CDIBImage* dst, const VertexQuad& q) {
     if (!IsUnscaledRect(q)) return false;
@@ -101,8 +136,16 @@ void CDIBImage::QuadBlit(QuadOp op, CDIBImage* dst, const VertexQuad& q, bool sm
         smooth = false;
 
     const Window win = dst->ClipWindow();
+    if (win.left > win.right) return;
+    // A copy within one surface keeps the generic loop: its fast kernels read before they write.
+    if (op == QuadOp::Copy && !smooth && dst != this && SmallQuadPathOn() &&
+        SmallQuadScan::Fits(q, width_, height_)) {
+        CopySmallQuad(pixels_.data(), width_, height_, *dst, win.left, win.top, win.right,
+                      win.bottom, q);
+        return;
+    }
     QuadEdgeScan scan;
-    if (win.left > win.right || !scan.Scan(q, win.top, win.bottom, width_, height_)) return;
+    if (!scan.Scan(q, win.top, win.bottom, width_, height_)) return;
 
     const PixelKernels& k = ActivePixelKernels();
     BilinearSpanSampler bilinear(pixels_.data(), width_, height_, k);

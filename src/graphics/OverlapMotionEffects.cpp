@@ -197,6 +197,35 @@ void CDIBOverlap::DrawLensFlare(CDIBImage& frame) {
 
 // --- Twist ----------------------------------------------------------------------------------
 
+namespace {
+
+constexpr int kTwistPoints = 51;
+
+// Each grid point's distance and angle from the middle point, and the turn per unit of p (its
+// distance / 35.35534 × 2 turns): the same for every frame, so worked out once.
+struct TwistPolar {
+    double radius[kTwistPoints][kTwistPoints];
+    double angle[kTwistPoints][kTwistPoints];
+    double turn[kTwistPoints][kTwistPoints];
+};
+
+TwistPolar MakeTwistPolar() {
+    constexpr double kMid = 25, kRadius = 35.35534;
+    TwistPolar polar;
+    for (int i = 0; i < kTwistPoints; ++i) {
+        for (int j = 0; j < kTwistPoints; ++j) {
+            const double dx = j - kMid, dy = i - kMid;
+            const double r = std::hypot(dx, dy);
+            polar.radius[i][j] = r;
+            polar.angle[i][j] = std::atan2(dy, dx);
+            polar.turn[i][j] = r / kRadius * 2 * kTwoPi;
+        }
+    }
+    return polar;
+}
+
+} // namespace
+
 void CDIBOverlap::DrawTwist(CDIBImage& frame) {
     AddExecLog("CDIBOverlap::DrawTwist");
     CopyTo(frame);
@@ -204,17 +233,16 @@ void CDIBOverlap::DrawTwist(CDIBImage& frame) {
     // 51 × 51 points over the old page (steps of 1/50 of it), each turned about the centre by
     // an angle that grows with its distance and p, and drawn in towards the centre by 1 − p. At
     // p = 0 the outer points sit on the page's edges, so the old page covers the frame.
-    constexpr int kPoints = 51;
-    constexpr double kMid = 25, kRadius = 35.35534;
+    constexpr int kPoints = kTwistPoints;
     const double p = Progress();
     const double sx = (from_->GetWidth() - 1) / 50.0, sy = (from_->GetHeight() - 1) / 50.0;
     const double cx = frame.GetWidth() / 2.0, cy = frame.GetHeight() / 2.0;
+    static const TwistPolar polar = MakeTwistPolar();
     QuadCorner points[kPoints][kPoints];
     for (int i = 0; i < kPoints; ++i) {
         for (int j = 0; j < kPoints; ++j) {
-            const double dx = j - kMid, dy = i - kMid;
-            const double r = std::hypot(dx, dy);
-            const double a = std::atan2(dy, dx) + r / kRadius * 2 * kTwoPi * p;
+            const double r = polar.radius[i][j];
+            const double a = polar.angle[i][j] + polar.turn[i][j] * p;
             points[i][j] = {Trunc16(r * std::cos(a) * sx * (1 - p) + cx),
                             Trunc16(r * std::sin(a) * sy * (1 - p) + cy), 0};
         }

@@ -7,6 +7,7 @@
 
 #include "graphics/PixelKernels.h"
 #include "graphics/QuadEdgeScan.h"
+#include "graphics/SmallQuadScan.h"
 #include "graphics/StepDivide.h"
 
 namespace qw {
@@ -80,6 +81,38 @@ MaskedSpan SpanOf(const ScanEdgeRow& r, int left, int right, int shorten) {
     return s;
 }
 
+// The same span from the small-quad scan (its positions and steps fit 32 bits there).
+MaskedSpan SpanOf(const SmallQuadScan& scan, int y, int left, int right, int shorten) {
+    const SmallQuadScan::Span t = scan.SpanAt(y, left, right, 1, shorten);
+    MaskedSpan s;
+    s.start = t.start;
+    s.n = static_cast<size_t>(t.n);
+    s.u = t.u, s.du = t.du, s.v = t.v, s.dv = t.dv;
+    return s;
+}
+
+// Calls draw(y, span) for every row of the quad with pixels left between the clip columns, from
+// the small-quad scan where the quad fits it, else from the generic one.
+template <class Draw>
+void ForEachSpan(const VertexQuad& q, const CDIBImage& src, int left, int top, int right,
+                 int bottom, int shorten, Draw draw) {
+    if (SmallQuadPathOn() && SmallQuadScan::Fits(q, src.GetWidth(), src.GetHeight())) {
+        SmallQuadScan scan;
+        if (!scan.Scan(q, top, bottom, src.GetWidth(), src.GetHeight())) return;
+        for (int y = scan.FirstRow(); y <= scan.LastRow(); ++y) {
+            const MaskedSpan s = SpanOf(scan, y, left, right, shorten);
+            if (s.n != 0) draw(y, s);
+        }
+        return;
+    }
+    QuadEdgeScan scan;
+    if (!scan.Scan(q, top, bottom, src.GetWidth(), src.GetHeight())) return;
+    for (int y = scan.FirstRow(); y <= scan.LastRow(); ++y) {
+        const MaskedSpan s = SpanOf(scan.Row(y), left, right, shorten);
+        if (s.n != 0) draw(y, s);
+    }
+}
+
 // n samples of the span from its pixel `from` on.
 void Sample(uint32_t* out, const CDIBImage& src, const MaskedSpan& s, size_t from, size_t n) {
     const auto i = static_cast<int64_t>(from);
@@ -95,21 +128,17 @@ void BltMaskedQuad(const CDIBImage& src, CDIBImage& dst, const VertexQuad& q, ui
     const RegionRect clip = dst.GetClipRect();
     const int left = std::max(clip.left, 0), right = std::min(clip.right, dst.GetWidth() - 1);
     const int top = std::max(clip.top, 0), bottom = std::min(clip.bottom, dst.GetHeight() - 1);
-    QuadEdgeScan scan;
-    if (left > right || top > bottom || !scan.Scan(q, top, bottom, src.GetWidth(), src.GetHeight()))
-        return;
+    if (left > right || top > bottom) return;
     const PixelKernels& k = ActivePixelKernels();
     thread_local std::vector<uint32_t> samples;
     const int shorten = spanEnd == MaskedSpanEnd::BeforeMaxX ? 1 : 0;
     const size_t maskPitch = static_cast<size_t>(dst.GetWidth());
-    for (int y = scan.FirstRow(); y <= scan.LastRow(); ++y) {
-        const MaskedSpan s = SpanOf(scan.Row(y), left, right, shorten);
-        if (s.n == 0) continue;
+    ForEachSpan(q, src, left, top, right, bottom, shorten, [&](int y, const MaskedSpan& s) {
         if (samples.size() < s.n) samples.resize(s.n);
         Sample(samples.data(), src, s, 0, s.n);
         k.maskedBlend(dst.Row(y) + s.start, mask + static_cast<size_t>(y) * maskPitch + s.start,
                       samples.data(), s.n, q.colour);
-    }
+    });
 }
 
 namespace {
@@ -224,15 +253,10 @@ void BltMaskedQuads(const CDIBImage& src, CDIBImage& dst, const VertexQuad* quad
     m.slotMask = slots < static_cast<size_t>(dst.GetHeight()) ? slots - 1 : SIZE_MAX;
     const PixelKernels& k = ActivePixelKernels();
     const int shorten = spanEnd == MaskedSpanEnd::BeforeMaxX ? 1 : 0;
-    QuadEdgeScan scan;
     int blended = top; // rows above are done
     for (size_t i = 0; i < count; ++i) {
-        if (scan.Scan(quads[i], top, bottom, src.GetWidth(), src.GetHeight())) {
-            for (int y = scan.FirstRow(); y <= scan.LastRow(); ++y) {
-                const MaskedSpan s = SpanOf(scan.Row(y), left, right, shorten);
-                if (s.n != 0) Gather(m, y, src, s);
-            }
-        }
+        ForEachSpan(quads[i], src, left, top, right, bottom, shorten,
+                    [&](int y, const MaskedSpan& s) { Gather(m, y, src, s); });
         const int done = i + 1 < count ? m.reach[i + 1] : bottom + 1;
         for (; blended < done; ++blended) {
             const auto y = static_cast<size_t>(blended);
