@@ -23,6 +23,7 @@
 #include <new>
 #include <vector>
 
+#include "PixmanImage.h"
 #include "common/Random.h"
 #include "files/MemberSource.h"
 #include "graphics/CDIBFireEx.h"
@@ -258,24 +259,6 @@ void FireTickAndBlend(benchmark::State& state) {
 }
 
 // ---- pixman ----
-
-struct PixmanImage {
-    std::vector<uint32_t> bits;
-    pixman_image_t* image = nullptr;
-    explicit PixmanImage(const CDIBImage& from)
-        : bits(from.GetPixels(), from.GetPixels() + from.GetByteSize() / 4) {
-        for (uint32_t& p : bits) {
-            const uint32_t a = p >> 24;
-            uint32_t out = a << 24;
-            for (int sh = 0; sh < 24; sh += 8)
-                out |= (((p >> sh) & 0xFF) * a / 255) << sh;
-            p = out;
-        }
-        image = pixman_image_create_bits(PIXMAN_a8r8g8b8, from.GetWidth(), from.GetHeight(),
-                                         bits.data(), from.GetWidth() * 4);
-    }
-    ~PixmanImage() { pixman_image_unref(image); }
-};
 
 void PixmanOver(benchmark::State& state) {
     World& w = W();

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "PixmanImage.h"
 #include "common/Random.h"
 #include "graphics/CDIBImage.h"
 #include "graphics/DIBFade.h"
@@ -165,25 +166,6 @@ void Ours(benchmark::State& state, Op op, SimdLevel level) {
 }
 
 // ---- pixman ----
-
-struct PixmanImage {
-    std::vector<uint32_t> bits;
-    pixman_image_t* image = nullptr;
-    // Premultiplied copy of the picture, as pixman expects.
-    explicit PixmanImage(const CDIBImage& from)
-        : bits(from.GetPixels(), from.GetPixels() + from.GetByteSize() / 4) {
-        for (uint32_t& p : bits) {
-            const uint32_t a = p >> 24;
-            uint32_t out = a << 24;
-            for (int sh = 0; sh < 24; sh += 8)
-                out |= (((p >> sh) & 0xFF) * a / 255) << sh;
-            p = out;
-        }
-        image = pixman_image_create_bits(PIXMAN_a8r8g8b8, from.GetWidth(), from.GetHeight(),
-                                         bits.data(), from.GetWidth() * 4);
-    }
-    ~PixmanImage() { pixman_image_unref(image); }
-};
 
 enum class PixmanOp { Over, OverSprite, OverSolidMask, BilinearOver };
 

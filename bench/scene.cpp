@@ -30,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "PixmanImage.h"
 #include "app/CScreenBuffer.h"
 #include "files/CFileJoin.h"
 #include "graphics/CDIBImage.h"
@@ -200,34 +201,10 @@ void MemcpyFrame(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kW * kH * 4);
 }
 
-// A picture premultiplied for pixman.
-struct PixmanPicture {
-    std::vector<uint32_t> bits;
-    pixman_image_t* image = nullptr;
-    explicit PixmanPicture(const CDIBImage& from)
-        : bits(from.GetPixels(), from.GetPixels() + from.GetByteSize() / 4) {
-        for (uint32_t& p : bits) {
-            const uint32_t a = p >> 24;
-            uint32_t out = a << 24;
-            for (int sh = 0; sh < 24; sh += 8)
-                out |= (((p >> sh) & 0xFF) * a / 255) << sh;
-            p = out;
-        }
-        image = pixman_image_create_bits(PIXMAN_a8r8g8b8, from.GetWidth(), from.GetHeight(),
-                                         bits.data(), from.GetWidth() * 4);
-    }
-    PixmanPicture(int w, int h) : bits(size_t(w) * h, 0) {
-        image = pixman_image_create_bits(PIXMAN_a8r8g8b8, w, h, bits.data(), w * 4);
-    }
-    ~PixmanPicture() { pixman_image_unref(image); }
-    PixmanPicture(const PixmanPicture&) = delete;
-    PixmanPicture& operator=(const PixmanPicture&) = delete;
-};
-
 // Composites the scene's stack over the rectangle (x, y, w, h) of the page, then copies that
 // rectangle into the frame.
-void PixmanCompose(const std::vector<std::unique_ptr<PixmanPicture>>& pictures, PixmanPicture& page,
-                   PixmanPicture& frame, int x, int y, int w, int h) {
+void PixmanCompose(const std::vector<std::unique_ptr<PixmanImage>>& pictures, PixmanImage& page,
+                   PixmanImage& frame, int x, int y, int w, int h) {
     pixman_image_composite32(PIXMAN_OP_CLEAR, page.image, nullptr, page.image, 0, 0, 0, 0, x, y, w,
                              h);
     for (size_t i = 0; i < pictures.size(); ++i) {
@@ -242,10 +219,10 @@ void PixmanCompose(const std::vector<std::unique_ptr<PixmanPicture>>& pictures, 
 void PixmanScene(benchmark::State& state, bool characterOnly) {
     Scene s;
     if (!s.Open(state)) return;
-    std::vector<std::unique_ptr<PixmanPicture>> pictures;
+    std::vector<std::unique_ptr<PixmanImage>> pictures;
     for (CDIBSprite* p : s.held)
-        pictures.push_back(std::make_unique<PixmanPicture>(*p));
-    PixmanPicture page(kW, kH), frame(kW, kH);
+        pictures.push_back(std::make_unique<PixmanImage>(*p));
+    PixmanImage page(kW, kH), frame(kW, kH);
     const CDIBSprite* ben = s.held[2];
     for (auto _ : state) {
         if (characterOnly)
