@@ -13,6 +13,14 @@
 
 namespace qw::test {
 
+// Pixels of `img` equal to `colour`.
+inline int CountOf(const CDIBImage& img, uint32_t colour) {
+    int n = 0;
+    for (size_t i = 0; i < img.GetByteSize() / 4; ++i)
+        n += img.GetPixels()[i] == colour;
+    return n;
+}
+
 inline void FillRandomPixels(CDIBImage& img, std::mt19937& rng) {
     uint32_t* p = img.GetPixels();
     for (size_t i = 0; i < img.GetByteSize() / 4; ++i)

@@ -16,13 +16,7 @@ namespace {
 constexpr int kW = 800, kH = 600;
 constexpr uint32_t kFrom = 0xFF2040C0u, kTo = 0xFFE0A010u, kFrameFill = 0xFF00FF00u;
 
-// Pixels of the frame equal to `colour`.
-int CountOf(const CDIBImage& img, uint32_t colour) {
-    int n = 0;
-    for (size_t i = 0; i < img.GetByteSize() / 4; ++i)
-        n += img.GetPixels()[i] == colour;
-    return n;
-}
+using test::CountOf;
 
 class OverlapMotionTest : public ::testing::Test {
 protected:

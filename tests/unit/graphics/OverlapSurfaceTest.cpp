@@ -19,12 +19,7 @@ namespace {
 constexpr int kW = 800, kH = 600;
 constexpr uint32_t kFrom = 0xFF2040C0u, kTo = 0xFFE0A010u, kFrameFill = 0xFF00FF00u;
 
-int CountOf(const CDIBImage& img, uint32_t colour) {
-    int n = 0;
-    for (size_t i = 0; i < img.GetByteSize() / 4; ++i)
-        n += img.GetPixels()[i] == colour;
-    return n;
-}
+using test::CountOf;
 bool Same(const CDIBImage& a, const CDIBImage& b) {
     return std::equal(a.GetPixels(), a.GetPixels() + a.GetByteSize() / 4, b.GetPixels());
 }
